@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTextCharFormat>
+#include <QTextFormat>
+#include <QTextImageFormat>
+
+// How a Wordlark document keeps what QTextDocument has no property for. The RTF reader and writer,
+// the rich text control and the commands all go through these, so each rule lives here once.
+namespace docformat {
+
+// Character property: the baseline offset in twips (positive raises, negative lowers). Drawn
+// through QTextCharFormat::baselineOffset, which Qt measures in percent of the font's height.
+constexpr int CharOffsetTwips = QTextFormat::UserProperty + 1;
+
+// Image properties: the bytes the picture came from and their kind ("png", "jpeg", "wmf", "emf",
+// "dib", "bmp"), so saving writes what was read; and the size the picture is shown at, in twips.
+constexpr int ImageOriginalBytes = QTextFormat::UserProperty + 10;
+constexpr int ImageOriginalKind = QTextFormat::UserProperty + 11;
+constexpr int ImageGoalWidthTwips = QTextFormat::UserProperty + 12;
+constexpr int ImageGoalHeightTwips = QTextFormat::UserProperty + 13;
+
+// The font a new document starts with.
+inline constexpr const char* DefaultFontName = "Courier New";
+constexpr double DefaultFontPointSize = 9.0;
+
+double charOffsetTwips(const QTextCharFormat& format);
+
+// Sets the offset and the matching drawn baseline shift for the format's font size
+// (`pointSize` when the format carries none).
+void setCharOffsetTwips(QTextCharFormat& format, double twips, double pointSize);
+
+// The baseline shift in percent that draws `twips` for a font of `pointSize` points.
+double baselinePercentFor(double twips, double pointSize);
+
+} // namespace docformat

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+
+class QTextDocument;
+
+// RTF bytes to and from QTextDocument. Knows documents and bytes, no widget.
+namespace rtf {
+
+// Raised when bytes given as RTF are not RTF at all.
+class FormatError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// True when the bytes start like an RTF document ("{\rtf", after optional white space).
+bool looksLikeRtf(const QByteArray& bytes);
+
+// Replaces the content of `document` with the RTF in `bytes`. The document is only touched when
+// the bytes were read through; throws FormatError for bytes that are not RTF.
+void read(const QByteArray& bytes, QTextDocument& document);
+
+// The whole document as 7-bit RTF.
+QByteArray write(const QTextDocument& document);
+
+// The characters from `start` to `end` (document positions) as RTF.
+QByteArray writeRange(const QTextDocument& document, int start, int end);
+
+} // namespace rtf
