@@ -1,7 +1,6 @@
-#include <QApplication>
+#include "app/CommandLine.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    return runWordlark(argc, argv);
 }

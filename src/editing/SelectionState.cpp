@@ -1,0 +1,68 @@
+// Keeping the formatting buttons and the status panels in step with the selection.
+#include "shell/frmRTBEditor.h"
+
+#include "platform/RichTextBox.h"
+#include "platform/StatusBar.h"
+#include "platform/Toolbar.h"
+
+#include <QLocale>
+
+namespace {
+
+int pressedIf(std::optional<bool> attribute)
+{
+    return attribute.value_or(false) ? 1 : 0;
+}
+
+QString fontPanelText(const RichTextBox& editor)
+{
+    QString text = QStringLiteral("Font: ");
+    if (const std::optional<QString> name = editor.SelFontName())
+        text += *name;
+    if (const std::optional<double> size = editor.SelFontSize())
+        text += QLatin1Char(' ') + QLocale().toString(*size, 'g', QLocale::FloatingPointShortest);
+    return text;
+}
+
+} // namespace
+
+void frmRTBEditor::rtbEditor_SelChange()
+{
+    tbrFormatting->Buttons(QStringLiteral("Bold")).setValue(pressedIf(rtbEditor->SelBold()));
+    tbrFormatting->Buttons(QStringLiteral("Italic")).setValue(pressedIf(rtbEditor->SelItalic()));
+    tbrFormatting->Buttons(QStringLiteral("Underline"))
+        .setValue(pressedIf(rtbEditor->SelUnderline()));
+
+    // Paragraphs of different alignment leave the group as it was.
+    if (const std::optional<int> alignment = rtbEditor->SelAlignment()) {
+        if (*alignment == RichTextBox::rtfLeft)
+            tbrFormatting->Buttons(QStringLiteral("AlignLeft")).setValue(1);
+        else if (*alignment == RichTextBox::rtfCenter)
+            tbrFormatting->Buttons(QStringLiteral("AlignCenter")).setValue(1);
+        else if (*alignment == RichTextBox::rtfRight)
+            tbrFormatting->Buttons(QStringLiteral("AlignRight")).setValue(1);
+    }
+    tbrFormatting->Buttons(QStringLiteral("Bullets")).setValue(pressedIf(rtbEditor->SelBullet()));
+    tbrFormatting->Refresh();
+
+    const long position = rtbEditor->SelStart();
+    const long line = rtbEditor->GetLineFromChar(position);
+    const long column = GetColumnFromChar(*rtbEditor, line, position);
+    sbrMain->Panels(QStringLiteral("MainText"))
+        .setText(QStringLiteral("Line %1     Pos %2").arg(line + 1).arg(column + 1));
+    sbrMain->Panels(QStringLiteral("FontInfo")).setText(fontPanelText(*rtbEditor));
+}
+
+void frmRTBEditor::rtbEditor_Change()
+{
+    gblnDocSaved = false;
+}
+
+long frmRTBEditor::GetColumnFromChar(const RichTextBox& box, long line, long position) const
+{
+    // The characters between the first character of the caret's displayed line and the caret,
+    // read from the layout rather than by asking for the line of every character before it.
+    if (line == 0)
+        return position;
+    return position - box.lineStartFromChar(position);
+}

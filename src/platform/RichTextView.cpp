@@ -1,0 +1,163 @@
+#include "platform/RichTextView.h"
+
+#include "platform/RichTextBox.h"
+#include "platform/Units.h"
+#include "platform/VirtualKeys.h"
+#include "platform/rtf/Rtf.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+const QString RtfMime = QStringLiteral("text/rtf");
+const QString TextMime = QStringLiteral("text/plain");
+
+QString plainTextOf(const QTextDocument& document, int start, int end)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    QString text = cursor.selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+// The selection as clipboard data, built only when a program asks for it. Under X11 the view
+// offers its selection on every selection change; building RTF there would write the document on
+// every Shift+Arrow.
+class LazySelectionMimeData : public QMimeData
+{
+public:
+    LazySelectionMimeData(QTextDocument* document, int start, int end)
+        : m_document(document), m_start(start), m_end(end), m_revision(document->revision())
+    {
+    }
+
+    QStringList formats() const override { return {RtfMime, TextMime}; }
+    bool hasFormat(const QString& mimeType) const override
+    {
+        return mimeType == RtfMime || mimeType == TextMime;
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType) const override
+    {
+        // A selection of a document that has changed since is gone.
+        if (!m_document || m_document->revision() != m_revision)
+            return QVariant();
+        if (mimeType == RtfMime)
+            return rtf::writeRange(*m_document, m_start, m_end);
+        if (mimeType == TextMime)
+            return plainTextOf(*m_document, m_start, m_end);
+        return QVariant();
+    }
+
+private:
+    QPointer<QTextDocument> m_document;
+    int m_start;
+    int m_end;
+    int m_revision;
+};
+
+} // namespace
+
+RichTextView::RichTextView(RichTextBox* box, QWidget* parent) : QTextEdit(parent), m_box(box)
+{
+    setAcceptRichText(true);
+    setTabChangesFocus(false);
+}
+
+bool RichTextView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        switch (m_box->keyClaim(vk::keyCode(*keyEvent), vk::shiftState(*keyEvent))) {
+        case RichTextBox::KeyClaim::Claim:
+            keyEvent->accept();
+            return true;
+        case RichTextBox::KeyClaim::LeaveToShortcuts:
+            keyEvent->ignore();
+            return true;
+        case RichTextBox::KeyClaim::Default:
+            break;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
+void RichTextView::keyPressEvent(QKeyEvent* event)
+{
+    int keyCode = vk::keyCode(*event);
+    int shift = vk::shiftState(*event);
+    m_box->raiseKeyDown(keyCode, shift);
+    if (keyCode == 0 && shift == 0) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+        setOverwriteMode(!overwriteMode());
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichTextView::keyReleaseEvent(QKeyEvent* event)
+{
+    QTextEdit::keyReleaseEvent(event);
+    m_box->raiseKeyUp(vk::keyCode(*event), vk::shiftState(*event));
+}
+
+void RichTextView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTextEdit::mouseReleaseEvent(event);
+    int button = 0;
+    if (event->button() == Qt::LeftButton)
+        button = 1;
+    else if (event->button() == Qt::RightButton)
+        button = 2;
+    else if (event->button() == Qt::MiddleButton)
+        button = 4;
+    int shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier)
+        shift |= vk::ShiftMask;
+    if (event->modifiers() & Qt::ControlModifier)
+        shift |= vk::CtrlMask;
+    if (event->modifiers() & Qt::AltModifier)
+        shift |= vk::AltMask;
+    m_box->raiseMouseUp(button, shift, units::pixelsToTwips(qRound(event->position().x())),
+                        units::pixelsToTwips(qRound(event->position().y())));
+}
+
+bool RichTextView::canInsertFromMimeData(const QMimeData* source) const
+{
+    if (!source || source->formats().isEmpty())
+        return false;
+    return m_box->pasteHandler() ? true : QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichTextView::insertFromMimeData(const QMimeData* source)
+{
+    // Qt 6.4 crashes on empty data, which Ctrl+V with an empty clipboard delivers on X11.
+    if (!source || source->formats().isEmpty())
+        return;
+    if (m_box->pasteHandler()) {
+        m_box->pasteHandler()();
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
+}
+
+QMimeData* RichTextView::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    return new LazySelectionMimeData(document(), cursor.selectionStart(), cursor.selectionEnd());
+}
