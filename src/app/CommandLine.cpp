@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -27,6 +28,10 @@ void setUpParser(QCommandLineParser& parser)
         QStringLiteral("Wordlark, a rich-text word processor for RTF and plain-text documents."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The document to open (.rtf is RTF, any other "
+                                                "name plain text)."),
+                                 QStringLiteral("[file]"));
 }
 
 bool wantsOnlyInformation(int argc, char** argv)
@@ -68,5 +73,8 @@ int runWordlark(int argc, char** argv)
 
     frmRTBEditor window;
     window.show();
+    if (!parser.positionalArguments().isEmpty())
+        window.OpenFileFromCommandLine(
+            QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
     return app.exec();
 }

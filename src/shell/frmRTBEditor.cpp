@@ -36,8 +36,6 @@ constexpr float EditorDesignHeight = 6975;
 constexpr float RightMarginAllowance = 400;
 constexpr double EditorFontSize = 9;
 
-const QString Caption = QStringLiteral("BW Wordlark - ");
-
 } // namespace
 
 frmRTBEditor::frmRTBEditor()
@@ -259,14 +257,17 @@ void frmRTBEditor::connectControls()
     connectToggle(mnuFormatBar, &frmRTBEditor::mnuFormatBar_Click);
     connectToggle(mnuStatusBar, &frmRTBEditor::mnuStatusBar_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmRTBEditor::mnuAbout_Click);
-    connect(rtbEditor, &RichTextBox::SelChange, this, &frmRTBEditor::rtbEditor_SelChange);
-    connect(rtbEditor, &RichTextBox::Change, this, &frmRTBEditor::rtbEditor_Change);
+    connectDocumentCommands();
+    connectEditingCommands();
+    connectFormattingCommands();
+    connectInsertionCommands();
+    connectFindCommands();
 }
 
 void frmRTBEditor::Form_Load()
 {
-    rtbSaved->setTextRTF(rtbEditor->TextRTF());
-    setWindowTitle(Caption + QStringLiteral("Untitled"));
+    TakeUndoSnapshot();
+    setCaption(QStringLiteral("Untitled"));
     CenterForm(this);
     gblnDocSaved = true;
     tmrDelay->start();

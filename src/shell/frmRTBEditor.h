@@ -4,17 +4,18 @@
 #include "platform/Forms.h"
 #include "platform/ImageList.h"
 
+#include <QImage>
 #include <QMainWindow>
 
 #include <memory>
 
+class PlatformError;
 class QAction;
 class QTimer;
 class RichTextBox;
 class StatusBar;
 class Toolbar;
 class ToolbarButton;
-class cCustomClipboard;
 
 // The main window: the one document window, hub of every command. Its handlers are defined in the
 // folders of the subsystems they belong to (shell, editing, formatting, insertion, find).
@@ -30,6 +31,14 @@ public:
 
     // Document state.
     bool gblnDocSaved = true;
+    QString m_sFileName;
+    bool m_blnCancelExit = false;
+
+    // The clipboard format identifier of "Rich Text Format".
+    long m_lId = 0;
+
+    // The picture that picture insertion loaded last.
+    QImage picTemp;
 
     // Controls.
     Toolbar* tbrStandard = nullptr;
@@ -80,10 +89,72 @@ public:
     void mnuStatusBar_Click();
     void mnuAbout_Click();
 
-    // Selection state.
+    // Document lifecycle and printing (shell).
+    void mnuNew_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuExit_Click();
+    void Form_QueryUnload(int& cancel, int unloadMode);
+    void mnuPrint_Click();
+    // Loads `path` as Open does after its dialog: caption, file name, saved flag.
+    void LoadDocument(const QString& path);
+    // Loads a file named on the command line; a failure shows the error report "Open Error".
+    void OpenFileFromCommandLine(const QString& path);
+    // The error report: critical icon, the title of the failed operation, number and description.
+    void ShowErrorReport(const QString& title, const PlatformError& error);
+    // The document's name as the caption shows it: "Untitled" or the full path.
+    QString DocumentName() const;
+
+    // Undo (editing).
+    void TakeUndoSnapshot();
+    void mnuUndo_Click();
+
+    // Selection state (editing).
     void rtbEditor_SelChange();
     void rtbEditor_Change();
+    void rtbEditor_KeyUp(int keyCode, int shift);
+    void rtbEditor_MouseUp(int button, int shift, float x, float y);
+    void UpdateEditCommands();
+    bool CanPaste();
     long GetColumnFromChar(const RichTextBox& box, long line, long position) const;
+
+    // Keyboard and clipboard commands (editing).
+    void rtbEditor_KeyDown(int& keyCode, int& shift);
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void ProcessPaste();
+    void mnuDelete_Click();
+    void mnuSelectAll_Click();
+
+    // Character and paragraph formatting, toolbar dispatch (formatting).
+    void ToggleBold();
+    void ToggleItalic();
+    void ToggleUnderline();
+    void SelectColor();
+    void mnuFont_Click();
+    void mnuSubscript_Click();
+    void mnuSuperscript_Click();
+    void mnuLowercase_Click();
+    void mnuUpperCase_Click();
+    void SelectAlignLeft();
+    void SelectAlignCenter();
+    void SelectAlignRight();
+    void ToggleBullets();
+    void mnuBullets_Click();
+    void mnuParagraph_Click();
+    void tbrFormatting_ButtonClick(ToolbarButton* button);
+    void tbrStandard_ButtonClick(ToolbarButton* button);
+
+    // Insertion.
+    void mnuDateTime_Click();
+    void mnuPicture_Click();
+
+    // Find and replace.
+    void mnuFind_Click();
+    void mnuFindNext_Click();
+    void mnuReplace_Click();
 
     // The client area between the menu bar and the window's bottom edge, in twips.
     float clientWidth() const;
@@ -91,6 +162,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
@@ -101,6 +173,14 @@ private:
     void connectControls();
     void placeBars();
     void toggleToolbar(QAction* item, Toolbar* bar);
+    void setCaption(const QString& documentName);
+
+    // Each subsystem connects its own menu items, toolbar and editor events.
+    void connectDocumentCommands();
+    void connectEditingCommands();
+    void connectFormattingCommands();
+    void connectInsertionCommands();
+    void connectFindCommands();
 
     FormRegistration m_form{this, QStringLiteral("frmRTBEditor")};
     QWidget* m_client = nullptr;

@@ -1,0 +1,6 @@
+// Wiring of the Find, Find Next and Replace commands.
+#include "shell/frmRTBEditor.h"
+
+void frmRTBEditor::connectFindCommands()
+{
+}

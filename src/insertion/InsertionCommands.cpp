@@ -1,0 +1,6 @@
+// Wiring of the Insert menu.
+#include "shell/frmRTBEditor.h"
+
+void frmRTBEditor::connectInsertionCommands()
+{
+}
