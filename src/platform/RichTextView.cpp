@@ -97,8 +97,9 @@ void RichTextView::keyPressEvent(QKeyEvent* event)
 {
     int keyCode = vk::keyCode(*event);
     int shift = vk::shiftState(*event);
+    const bool unconsumable = keyCode == 0 && shift == 0;
     m_box->raiseKeyDown(keyCode, shift);
-    if (keyCode == 0 && shift == 0) {
+    if (keyCode == 0 && shift == 0 && !unconsumable) {
         event->accept();
         return;
     }

@@ -53,7 +53,8 @@ int keyCode(const QKeyEvent& event)
     case Qt::Key_Delete:
         return Delete;
     default:
-        return 0;
+        // Punctuation and other printable keys keep their own code.
+        return key > 0 && key < 0x7f ? key : 0;
     }
 }
 

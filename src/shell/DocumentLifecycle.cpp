@@ -1,13 +1,12 @@
 // The life of the document: New, Open, Save, Save As, Exit and closing the window.
 #include "shell/frmRTBEditor.h"
 
+#include "platform/ClipboardOwnership.h"
 #include "platform/DialogHost.h"
 #include "platform/Error.h"
 #include "platform/RichTextBox.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 
@@ -192,9 +191,7 @@ void frmRTBEditor::mnuExit_Click()
     m_blnCancelExit = false;
     if (gblnDocSaved) {
         // Only what Wordlark itself put on the clipboard is taken away with it.
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        if (clipboard->ownsClipboard())
-            clipboard->clear();
+        emptyClipboardIfOurs();
         close();
         return;
     }

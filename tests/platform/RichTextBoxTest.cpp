@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QWidget>
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DialogHost.h"
+#include "support/QtPrinters.h"
 
 #include <QPrinter>
 #include <QString>
