@@ -1,0 +1,40 @@
+#include "platform/TwipsGeometry.h"
+
+#include "platform/Units.h"
+
+#include <QVariant>
+#include <QWidget>
+
+namespace {
+const char* const GeometryProperty = "wordlarkTwipsGeometry";
+}
+
+void placeTwips(QWidget* widget, float left, float top, float width, float height)
+{
+    widget->setProperty(GeometryProperty, QRectF(left, top, width, height));
+    widget->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top),
+                        units::twipsToPixels(width), units::twipsToPixels(height));
+}
+
+QRectF twipsGeometry(const QWidget* widget)
+{
+    const QVariant stored = widget->property(GeometryProperty);
+    if (stored.isValid())
+        return stored.toRectF();
+    const QRect pixels = widget->geometry();
+    return QRectF(units::pixelsToTwips(pixels.x()), units::pixelsToTwips(pixels.y()),
+                  units::pixelsToTwips(pixels.width()), units::pixelsToTwips(pixels.height()));
+}
+
+void setTopTwips(QWidget* widget, float top)
+{
+    QRectF place = twipsGeometry(widget);
+    place.moveTop(top);
+    placeTwips(widget, place.left(), place.top(), place.width(), place.height());
+}
+
+void setClientSizeTwips(QWidget* form, float width, float height)
+{
+    form->setFixedSize(units::twipsToPixels(width), units::twipsToPixels(height));
+    form->setProperty("wordlarkClientHeightTwips", height);
+}
