@@ -114,9 +114,14 @@ public:
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);
 
-    // A paste request that the view receives by any path goes here when set.
+    // A paste request that the view receives by any path (keys, context menu, drag and drop)
+    // goes here when set; so do the view's own copy and cut requests.
     void setPasteHandler(std::function<void()> handler);
     const std::function<void()>& pasteHandler() const { return m_pasteHandler; }
+    void setCopyHandler(std::function<void()> handler) { m_copyHandler = std::move(handler); }
+    const std::function<void()>& copyHandler() const { return m_copyHandler; }
+    void setCutHandler(std::function<void()> handler) { m_cutHandler = std::move(handler); }
+    const std::function<void()>& cutHandler() const { return m_cutHandler; }
 
     // How the view treats a key before the window's shortcuts see it.
     enum class KeyClaim { Default, Claim, LeaveToShortcuts };
@@ -161,6 +166,8 @@ private:
     float m_rightMargin = 0;
 
     std::function<void()> m_pasteHandler;
+    std::function<void()> m_copyHandler;
+    std::function<void()> m_cutHandler;
     std::function<KeyClaim(int, int)> m_keyClaim;
 
     mutable std::vector<int> m_linesBeforeBlock;

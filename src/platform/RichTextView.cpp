@@ -7,11 +7,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <memory>
 
 namespace {
 
@@ -103,12 +109,61 @@ void RichTextView::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (runClipboardHandler(*event)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
         setOverwriteMode(!overwriteMode());
         event->accept();
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+bool RichTextView::runClipboardHandler(const QKeyEvent& event)
+{
+    if (event.matches(QKeySequence::Copy) && m_box->copyHandler()) {
+        m_box->copyHandler()();
+        return true;
+    }
+    if (event.matches(QKeySequence::Cut) && m_box->cutHandler()) {
+        m_box->cutHandler()();
+        return true;
+    }
+    return false;
+}
+
+void RichTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    // The menu's Cut and Copy go through the window's commands, like its keys do.
+    for (QAction* action : menu->actions()) {
+        const std::function<void()>* handler = nullptr;
+        if (action->objectName() == QLatin1String("edit-copy"))
+            handler = &m_box->copyHandler();
+        else if (action->objectName() == QLatin1String("edit-cut"))
+            handler = &m_box->cutHandler();
+        if (handler && *handler) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [handler] { (*handler)(); });
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+void RichTextView::dropEvent(QDropEvent* event)
+{
+    // A drop is a paste request: it goes to the paste handler at the drop point, and the dragged
+    // text is never removed from where it came from.
+    if (!m_box->pasteHandler()) {
+        QTextEdit::dropEvent(event);
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    setTextCursor(cursorForPosition(event->position().toPoint()));
+    m_box->pasteHandler()();
 }
 
 void RichTextView::keyReleaseEvent(QKeyEvent* event)
