@@ -297,6 +297,8 @@ bool cCustomClipboard::GetFileList(StringList& sFiles, long& iFileCount)
 bool cCustomClipboard::SetFileList(const StringList& sFiles)
 {
     ClipboardNotOpen();
+    if (sFiles.count() == 0)
+        raiseRuntimeError(ErrorNumber::SubscriptOutOfRange); // a list without bounds
     QString area;
     for (long i = sFiles.lowerBound; i <= sFiles.upperBound(); ++i) {
         area += sFiles(i);

@@ -444,6 +444,12 @@ TEST_F(MemoryClipboardTest, FileListsUseTheFileDropLayout)
     EXPECT_EQ(files(1), longName.left(259));
     EXPECT_EQ(files(2), QStringLiteral("/short"));
 
+    // A list with no bounds at all is out of range, and writes nothing.
+    EXPECT_EQ(raisedBy([&] { clip.SetFileList(StringList()); }).number(), 9);
+    EXPECT_EQ(raisedBy([&] { files(4); }).number(), 9);
+    ASSERT_TRUE(clip.GetFileList(files, count));
+    EXPECT_EQ(count, 2);
+
     // No file list: False, both outputs as they were.
     clip.ClearClipboard();
     files = StringList(1, {QStringLiteral("keep")});
