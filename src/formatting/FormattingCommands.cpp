@@ -1,6 +1,18 @@
 // Wiring of the formatting commands: the Format menu and the formatting toolbar.
 #include "shell/frmRTBEditor.h"
 
+#include "platform/Toolbar.h"
+
+#include <QAction>
+
 void frmRTBEditor::connectFormattingCommands()
 {
+    connect(mnuFont, &QAction::triggered, this, &frmRTBEditor::mnuFont_Click);
+    connect(mnuSubscript, &QAction::triggered, this, &frmRTBEditor::mnuSubscript_Click);
+    connect(mnuSuperscript, &QAction::triggered, this, &frmRTBEditor::mnuSuperscript_Click);
+    connect(mnuLowercase, &QAction::triggered, this, &frmRTBEditor::mnuLowercase_Click);
+    connect(mnuUpperCase, &QAction::triggered, this, &frmRTBEditor::mnuUpperCase_Click);
+    connect(mnuBullets, &QAction::triggered, this, &frmRTBEditor::mnuBullets_Click);
+    connect(mnuParagraph, &QAction::triggered, this, &frmRTBEditor::mnuParagraph_Click);
+    connect(tbrFormatting, &Toolbar::ButtonClick, this, &frmRTBEditor::tbrFormatting_ButtonClick);
 }

@@ -1,11 +1,11 @@
 #include "platform/QtDialogHost.h"
 
 #include "platform/Error.h"
+#include "platform/FontDialog.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -164,25 +164,15 @@ bool QtDialogHost::showFileDialog(FileDialogRequest& request)
     return true;
 }
 
-bool QtDialogHost::showFontDialog(FontChoice& font, long)
+bool QtDialogHost::showFontDialog(FontChoice& font, long flags)
 {
-    QFont initial(font.name.isEmpty() ? QStringLiteral("Courier New") : font.name);
-    if (font.size > 0)
-        initial.setPointSizeF(font.size);
-    initial.setBold(font.bold);
-    initial.setItalic(font.italic);
-    initial.setUnderline(font.underline);
-    initial.setStrikeOut(font.strikethru);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, parentWindow());
-    if (!ok)
+    FontChoice initial = font;
+    if (initial.name.isEmpty())
+        initial.name = QStringLiteral("Courier New");
+    FontDialog dialog(initial, flags, parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    font.name = chosen.family();
-    font.size = chosen.pointSizeF();
-    font.bold = chosen.bold();
-    font.italic = chosen.italic();
-    font.underline = chosen.underline();
-    font.strikethru = chosen.strikeOut();
+    font = dialog.choice();
     return true;
 }
 
