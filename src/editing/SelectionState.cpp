@@ -1,6 +1,8 @@
 // Keeping the formatting buttons and the status panels in step with the selection.
 #include "shell/frmRTBEditor.h"
 
+#include "clipboard/cCustomClipboard.h"
+#include "platform/Error.h"
 #include "platform/RichTextBox.h"
 #include "platform/StatusBar.h"
 #include "platform/Toolbar.h"
@@ -65,4 +67,37 @@ long frmRTBEditor::GetColumnFromChar(const RichTextBox& box, long line, long pos
     if (line == 0)
         return position;
     return position - box.lineStartFromChar(position);
+}
+
+void frmRTBEditor::rtbEditor_KeyUp(int, int)
+{
+    UpdateEditCommands();
+}
+
+void frmRTBEditor::rtbEditor_MouseUp(int, int, float, float)
+{
+    UpdateEditCommands();
+}
+
+void frmRTBEditor::UpdateEditCommands()
+{
+    const bool selection = rtbEditor->SelLength() > 0;
+    mnuCut->setEnabled(selection);
+    mnuCopy->setEnabled(selection);
+    tbrStandard->Buttons(QStringLiteral("Cut")).setEnabled(selection);
+    tbrStandard->Buttons(QStringLiteral("Copy")).setEnabled(selection);
+    const bool paste = CanPaste();
+    mnuPaste->setEnabled(paste);
+    tbrStandard->Buttons(QStringLiteral("Paste")).setEnabled(paste);
+}
+
+bool frmRTBEditor::CanPaste()
+{
+    bool result = false;
+    ignoreErrors([this, &result] {
+        m_cClip->ClipboardOpen(quintptr(winId()));
+        result = m_cClip->IsDataAvailableForFormat(m_lId).toBool();
+    });
+    m_cClip->ClipboardClose();
+    return result;
 }

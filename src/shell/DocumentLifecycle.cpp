@@ -1,7 +1,7 @@
 // The life of the document: New, Open, Save, Save As, Exit and closing the window.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/ClipboardOwnership.h"
+#include "platform/ClipboardLayer.h"
 #include "platform/DialogHost.h"
 #include "platform/Error.h"
 #include "platform/RichTextBox.h"
@@ -191,7 +191,7 @@ void frmRTBEditor::mnuExit_Click()
     m_blnCancelExit = false;
     if (gblnDocSaved) {
         // Only what Wordlark itself put on the clipboard is taken away with it.
-        emptyClipboardIfOurs();
+        clipboardEmptyIfOurs();
         close();
         return;
     }
@@ -215,6 +215,8 @@ void frmRTBEditor::Form_QueryUnload(int& cancel, int)
     mnuExit_Click();
     if (m_blnCancelExit)
         cancel = 1;
+    else
+        RemoveEditorHook();
 }
 
 void frmRTBEditor::closeEvent(QCloseEvent* event)

@@ -266,10 +266,13 @@ void frmRTBEditor::connectControls()
 
 void frmRTBEditor::Form_Load()
 {
+    InstallEditorHook();
+    RegisterRichTextFormat();
     TakeUndoSnapshot();
     setCaption(QStringLiteral("Untitled"));
     CenterForm(this);
     gblnDocSaved = true;
+    UpdateEditCommands();
     tmrDelay->start();
 }
 

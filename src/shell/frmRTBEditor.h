@@ -10,6 +10,7 @@
 #include <memory>
 
 class PlatformError;
+class cCustomClipboard;
 class QAction;
 class QTimer;
 class RichTextBox;
@@ -34,7 +35,9 @@ public:
     QString m_sFileName;
     bool m_blnCancelExit = false;
 
-    // The clipboard format identifier of "Rich Text Format".
+    // The window's clipboard object, created on first use, and the identifier of the clipboard
+    // format "Rich Text Format" in which the editor copies and pastes.
+    std::shared_ptr<cCustomClipboard> m_cClip;
     long m_lId = 0;
 
     // The picture that picture insertion loaded last.
@@ -117,10 +120,16 @@ public:
     void rtbEditor_MouseUp(int button, int shift, float x, float y);
     void UpdateEditCommands();
     bool CanPaste();
+    // Creates the clipboard object if needed and registers "Rich Text Format" into m_lId.
+    void RegisterRichTextFormat();
     long GetColumnFromChar(const RichTextBox& box, long line, long position) const;
 
     // Keyboard and clipboard commands (editing).
     void rtbEditor_KeyDown(int& keyCode, int& shift);
+    // The editor hook: C, V and X key-downs never reach the editor's own handling and every
+    // paste request goes to ProcessPaste. Installed first at start-up, removed when closing.
+    void InstallEditorHook();
+    void RemoveEditorHook();
     void mnuCut_Click();
     void mnuCopy_Click();
     void mnuPaste_Click();

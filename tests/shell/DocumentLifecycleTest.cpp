@@ -1,5 +1,4 @@
 #include "platform/DialogHost.h"
-#include "platform/ClipboardOwnership.h"
 #include "platform/Forms.h"
 #include "platform/RichTextBox.h"
 #include "platform/RichTextView.h"
@@ -311,12 +310,15 @@ TEST(DocumentLifecycle, LeavingEmptiesOnlyOurOwnClipboardContent)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("another program's text"));
 
     Editor second;
-    auto* ours = new QMimeData;
-    ours->setText(QStringLiteral("copied in Wordlark"));
-    markAsWordlarkClipboardData(*ours);
-    QGuiApplication::clipboard()->setMimeData(ours);
+    second.type(QStringLiteral("copied in Wordlark"));
+    second.window.mnuSelectAll_Click();
+    second.window.mnuCopy_Click();
+    ASSERT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
+    second.window.gblnDocSaved = true;
     second.window.mnuExit_Click();
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("text/rtf")));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("another program's text"))
+        << "what another program put there stays";
 }
 
 TEST(DocumentLifecycle, ACommandLineFileThatCannotBeReadReportsOverAnEmptyDocument)

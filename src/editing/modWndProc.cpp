@@ -1,0 +1,54 @@
+#include "editing/modWndProc.h"
+
+#include "platform/RichTextBox.h"
+#include "platform/RichTextView.h"
+#include "shell/frmRTBEditor.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+bool isClipboardLetter(int key)
+{
+    return key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X;
+}
+
+// A key press that types its character (no Ctrl, or AltGr combinations that produce text).
+bool typesText(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(event.modifiers() & Qt::ControlModifier && !(event.modifiers() & Qt::AltModifier));
+}
+
+} // namespace
+
+bool EditorWndProc::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isClipboardLetter(key->key()) && !typesText(*key))
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void frmRTBEditor::InstallEditorHook()
+{
+    if (findChild<EditorWndProc*>())
+        return;
+    auto* hook = new EditorWndProc(this);
+    rtbEditor->view()->installEventFilter(hook);
+    rtbEditor->setPasteHandler([this] { ProcessPaste(); });
+}
+
+void frmRTBEditor::RemoveEditorHook()
+{
+    auto* hook = findChild<EditorWndProc*>();
+    if (!hook)
+        return;
+    if (rtbEditor->view())
+        rtbEditor->view()->removeEventFilter(hook);
+    rtbEditor->setPasteHandler(nullptr);
+    delete hook;
+}
