@@ -1,4 +1,4 @@
-// Wiring of the formatting commands: the Format menu and the formatting toolbar.
+// Wiring of the Format menu and of both toolbars.
 #include "shell/frmRTBEditor.h"
 
 #include "platform/Toolbar.h"
@@ -15,4 +15,5 @@ void frmRTBEditor::connectFormattingCommands()
     connect(mnuBullets, &QAction::triggered, this, &frmRTBEditor::mnuBullets_Click);
     connect(mnuParagraph, &QAction::triggered, this, &frmRTBEditor::mnuParagraph_Click);
     connect(tbrFormatting, &Toolbar::ButtonClick, this, &frmRTBEditor::tbrFormatting_ButtonClick);
+    connect(tbrStandard, &Toolbar::ButtonClick, this, &frmRTBEditor::tbrStandard_ButtonClick);
 }

@@ -1,21 +1,22 @@
-// The formatting toolbar's click handler: the clicked button's key selects the command.
+// The toolbars' click handlers: the clicked button's key selects the command.
 #include "shell/frmRTBEditor.h"
 
 #include "platform/Error.h"
 #include "platform/Toolbar.h"
 
 #include <array>
+#include <span>
 
 namespace
 {
 
-struct FormattingCommand {
+struct KeyedCommand {
     const char* key;
     void (frmRTBEditor::*command)();
 };
 
-// Keys compare as exact, case-sensitive text, in this order.
-constexpr std::array<FormattingCommand, 13> FormattingCommands{{
+// Keys compare as exact, case-sensitive text, in table order.
+constexpr std::array<KeyedCommand, 13> FormattingCommands{{
     {"Font", &frmRTBEditor::mnuFont_Click},
     {"Bold", &frmRTBEditor::ToggleBold},
     {"Italic", &frmRTBEditor::ToggleItalic},
@@ -31,20 +32,45 @@ constexpr std::array<FormattingCommand, 13> FormattingCommands{{
     {"Bullets", &frmRTBEditor::ToggleBullets},
 }};
 
-} // namespace
+constexpr std::array<KeyedCommand, 10> StandardCommands{{
+    {"New", &frmRTBEditor::mnuNew_Click},
+    {"Open", &frmRTBEditor::mnuOpen_Click},
+    {"Save", &frmRTBEditor::mnuSave_Click},
+    {"Print", &frmRTBEditor::mnuPrint_Click},
+    {"Find", &frmRTBEditor::mnuFind_Click},
+    {"Cut", &frmRTBEditor::mnuCut_Click},
+    {"Copy", &frmRTBEditor::mnuCopy_Click},
+    {"Paste", &frmRTBEditor::mnuPaste_Click},
+    {"Undo", &frmRTBEditor::mnuUndo_Click},
+    {"DateTime", &frmRTBEditor::mnuDateTime_Click},
+}};
 
-void frmRTBEditor::tbrFormatting_ButtonClick(ToolbarButton* button)
+// Runs the command of the first entry whose key equals the button's; a failure that the command
+// passes on is dropped: the toolbar reports nothing.
+void dispatch(frmRTBEditor& window, const ToolbarButton* button,
+              std::span<const KeyedCommand> commands)
 {
-    // A failure that a command passes on is dropped: the toolbar reports nothing.
-    ignoreErrors([this, button] {
+    ignoreErrors([&] {
         if (!button)
             return;
         const QString& key = button->Key();
-        for (const FormattingCommand& entry : FormattingCommands) {
+        for (const KeyedCommand& entry : commands) {
             if (key == QLatin1String(entry.key)) {
-                (this->*entry.command)();
+                (window.*entry.command)();
                 return;
             }
         }
     });
+}
+
+} // namespace
+
+void frmRTBEditor::tbrFormatting_ButtonClick(ToolbarButton* button)
+{
+    dispatch(*this, button, FormattingCommands);
+}
+
+void frmRTBEditor::tbrStandard_ButtonClick(ToolbarButton* button)
+{
+    dispatch(*this, button, StandardCommands);
 }

@@ -90,3 +90,31 @@ TEST_F(FormattingTest, FormatMenuItemsRunTheirCommands)
     EXPECT_EQ(editor().SelFontSize(), 14.0);
     EXPECT_TRUE(host.scriptDone());
 }
+
+TEST(StandardToolbar, ButtonsRunTheirCommandsAndDisabledOnesRaiseNoClick)
+{
+    frmRTBEditor window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ScriptedDialogHost host;
+
+    // Save on a never-saved document opens Save As.
+    host.answerSave(QString());
+    QTest::mouseClick(window.tbrStandard->Buttons(QStringLiteral("Save")).widget(), Qt::LeftButton);
+    EXPECT_EQ(host.last().kind, ScriptedDialogHost::Kind::SaveFile);
+    EXPECT_EQ(host.last().file.fileName, QStringLiteral("Untitled"));
+
+    // Cut is disabled with nothing selected: a click runs nothing.
+    window.rtbEditor->setSelText(QStringLiteral("text"));
+    window.UpdateEditCommands();
+    ToolbarButton& cut = window.tbrStandard->Buttons(QStringLiteral("Cut"));
+    EXPECT_FALSE(cut.Enabled());
+    QTest::mouseClick(cut.widget(), Qt::LeftButton);
+    EXPECT_EQ(window.rtbEditor->Text(), QStringLiteral("text"));
+
+    window.rtbEditor->setSelStart(0);
+    window.rtbEditor->setSelLength(2);
+    window.UpdateEditCommands();
+    QTest::mouseClick(cut.widget(), Qt::LeftButton);
+    EXPECT_EQ(window.rtbEditor->Text(), QStringLiteral("xt"));
+}
