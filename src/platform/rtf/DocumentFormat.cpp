@@ -1,6 +1,15 @@
 #include "platform/rtf/DocumentFormat.h"
 
-namespace docformat {
+#include <atomic>
+
+namespace docformat
+{
+
+QString newImageName()
+{
+    static std::atomic<unsigned> counter{0};
+    return QStringLiteral("wordlark-image:%1").arg(++counter);
+}
 
 double charOffsetTwips(const QTextCharFormat& format)
 {

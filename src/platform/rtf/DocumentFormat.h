@@ -6,11 +6,17 @@
 
 // How a Wordlark document keeps what QTextDocument has no property for. The RTF reader and writer,
 // the rich text control and the commands all go through these, so each rule lives here once.
-namespace docformat {
+namespace docformat
+{
 
 // Character property: the baseline offset in twips (positive raises, negative lowers). Drawn
 // through QTextCharFormat::baselineOffset, which Qt measures in percent of the font's height.
 constexpr int CharOffsetTwips = QTextFormat::UserProperty + 1;
+
+// Character property: the kind of underline RTF asked for (an int, see rtf::underlineWord; absent
+// or 1 = single). The underline itself is always QTextCharFormat::fontUnderline, so the editor
+// reads every kind as underlined; the kind only lets saving write the same control word back.
+constexpr int UnderlineKind = QTextFormat::UserProperty + 2;
 
 // Image properties: the bytes the picture came from and their kind ("png", "jpeg", "wmf", "emf",
 // "dib", "bmp"), so saving writes what was read; and the size the picture is shown at, in twips.
@@ -18,6 +24,12 @@ constexpr int ImageOriginalBytes = QTextFormat::UserProperty + 10;
 constexpr int ImageOriginalKind = QTextFormat::UserProperty + 11;
 constexpr int ImageGoalWidthTwips = QTextFormat::UserProperty + 12;
 constexpr int ImageGoalHeightTwips = QTextFormat::UserProperty + 13;
+// Set (true) when the picture could not be drawn and a placeholder box stands in for it; saving
+// then writes the original bytes back as they were.
+constexpr int ImageIsPlaceholder = QTextFormat::UserProperty + 14;
+
+// A resource name for a picture that no other picture of this process has.
+QString newImageName();
 
 // The font a new document starts with.
 inline constexpr const char* DefaultFontName = "Courier New";

@@ -1,0 +1,1675 @@
+// The RTF reader: one flat loop over the tokens with an explicit stack of group states. It never
+// recurses on the input's nesting and bounds everything the input can make large.
+
+#include "platform/rtf/CodePages.h"
+#include "platform/rtf/DocumentFormat.h"
+#include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfKeywords.h"
+#include "platform/rtf/RtfModel.h"
+#include "platform/rtf/RtfPictures.h"
+#include "platform/rtf/RtfTokenizer.h"
+
+#include <QColor>
+#include <QHash>
+#include <QTextOption>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace rtf::detail
+{
+
+namespace
+{
+
+constexpr int MaxDepth = 1000;
+constexpr int MaxFonts = 16384;
+constexpr int MaxColors = 16384;
+constexpr int MaxLists = 4096;
+constexpr int MaxOverrides = 16384;
+constexpr int MaxTabs = 32;
+constexpr int MaxCells = 128;
+constexpr int MaxFontNameLength = 256;
+constexpr int MaxFieldInstruction = 4096;
+constexpr int MaxLinks = 65536;
+constexpr int MaxUnicodeSkip = 16;
+constexpr int MaxTwips = 31680; // 22 inches
+constexpr int NoFont = INT_MIN;
+
+enum class Dest : uint8_t {
+    Body,
+    FontTable,
+    ColorTable,
+    FieldInst,
+    Pict,
+    ListTable,
+    List,
+    ListLevel,
+    ListOverrideTable,
+    ListOverride,
+    Pn,
+    ShapeInst,
+    Object,
+    Upr,
+    Ignore, // text dropped, control words still read
+};
+
+struct CharState {
+    int font = NoFont;
+    int halfPoints = 24;
+    int color = 0;
+    int background = 0;
+    int offsetCenti = 0; // hundredths of a twip
+    int link = -1;
+    uint8_t bold = 0;
+    uint8_t italic = 0;
+    uint8_t underline = 0; // 0 none, else the kind (1 = single)
+    uint8_t strike = 0;
+    uint8_t vertical = 0; // 1 superscript, 2 subscript
+    uint8_t caps = 0;     // 1 all caps, 2 small caps
+    uint8_t hidden = 0;
+    bool operator==(const CharState&) const = default;
+};
+
+struct CharStateHash {
+    size_t operator()(const CharState& s) const noexcept
+    {
+        size_t h = static_cast<size_t>(s.font) * 0x9E3779B97F4A7C15ull;
+        auto mix = [&h](size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
+        mix(static_cast<size_t>(s.halfPoints));
+        mix(static_cast<size_t>(s.color) | (static_cast<size_t>(s.background) << 20));
+        mix(static_cast<size_t>(s.offsetCenti));
+        mix(static_cast<size_t>(s.link));
+        mix(s.bold | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.vertical << 4) |
+            (s.caps << 6) | (static_cast<size_t>(s.underline) << 8));
+        return h;
+    }
+};
+
+struct Tab {
+    int position = 0;
+    uint8_t kind = 0; // 0 left, 1 right, 2 centre, 3 decimal
+    bool operator==(const Tab&) const = default;
+};
+
+struct ParaState {
+    uint8_t align = 0; // 0 left, 1 centre, 2 right, 3 justify
+    uint8_t rtl = 0;
+    uint8_t pageBreakBefore = 0;
+    uint8_t inTable = 0;
+    uint8_t pn = 0; // \pn scheme: 0 none, 1 bullet, 2 numbered
+    uint8_t slMult = 0;
+    uint8_t tabCount = 0;
+    uint8_t pendingTabKind = 0;
+    int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
+    int ls = 0, ilvl = 0;
+    Tab tabs[MaxTabs];
+    bool operator==(const ParaState&) const = default;
+};
+
+struct BlockKey {
+    ParaState para;
+    int bulletLevel = 0;
+    bool pageBreak = false;
+    bool operator==(const BlockKey&) const = default;
+};
+
+struct BlockKeyHash {
+    size_t operator()(const BlockKey& k) const noexcept
+    {
+        size_t h = static_cast<size_t>(k.bulletLevel) * 31 + k.pageBreak;
+        auto mix = [&h](size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
+        const ParaState& p = k.para;
+        mix(p.align | (p.rtl << 2) | (p.pageBreakBefore << 3) | (p.pn << 4) | (p.slMult << 6) |
+            (static_cast<size_t>(p.tabCount) << 8));
+        mix(static_cast<size_t>(p.li));
+        mix(static_cast<size_t>(p.ri));
+        mix(static_cast<size_t>(p.fi));
+        mix(static_cast<size_t>(p.sb) ^ (static_cast<size_t>(p.sa) << 20));
+        mix(static_cast<size_t>(p.sl));
+        mix(static_cast<size_t>(p.ls) ^ (static_cast<size_t>(p.ilvl) << 16));
+        for (int i = 0; i < p.tabCount; ++i)
+            mix(static_cast<size_t>(p.tabs[i].position) * 4 + p.tabs[i].kind);
+        return h;
+    }
+};
+
+struct Group {
+    CharState chr;
+    ParaState para;
+    Dest dest = Dest::Body;
+    Dest outer = Dest::Body; // where \result, \ud and \shptxt lead back to
+    uint8_t uc = 1;
+    bool star = false;
+    // Set on the group that began the thing, never inherited by inner groups:
+    bool pictOwner = false;
+    bool fieldOwner = false;
+    bool listTextOwner = false;
+    bool shapeHadInst = false;
+};
+
+struct FontEntry {
+    QString name;
+    std::string nameBytes;
+    int charset = -1;
+    int cpg = 0;
+    bool named = false;
+};
+
+struct ListInfo {
+    int id = 0;
+    int levels = 0;
+    uint8_t nfc[9] = {255, 255, 255, 255, 255, 255, 255, 255, 255};
+};
+
+struct Field {
+    QString instruction;
+};
+
+bool isDestination(Kw kw)
+{
+    switch (kw) {
+    case Kw::FontTbl:
+    case Kw::ColorTbl:
+    case Kw::SkipDest:
+    case Kw::Pict:
+    case Kw::Field:
+    case Kw::FldInst:
+    case Kw::FldRslt:
+    case Kw::Object:
+    case Kw::Result:
+    case Kw::Shp:
+    case Kw::ShpInst:
+    case Kw::ShpRslt:
+    case Kw::ShpTxt:
+    case Kw::ShpPict:
+    case Kw::NonShpPict:
+    case Kw::Pn:
+    case Kw::PnText:
+    case Kw::ListText:
+    case Kw::ListTable:
+    case Kw::List:
+    case Kw::ListLevel:
+    case Kw::ListOverrideTable:
+    case Kw::ListOverride:
+    case Kw::Upr:
+    case Kw::Ud:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int clampTwips(int v)
+{
+    return std::clamp(v, -MaxTwips, MaxTwips);
+}
+
+// The target of a HYPERLINK field instruction, or an empty string.
+QString hyperlinkTarget(const QString& instruction)
+{
+    QStringView s(instruction);
+    s = s.trimmed();
+    if (!s.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
+        return QString();
+    s = s.mid(9);
+    QString url;
+    QString fragment;
+    bool nextIsFragment = false;
+    bool nextIsSwitchArgument = false;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && s[i].isSpace())
+            ++i;
+        if (i >= s.size())
+            break;
+        QString arg;
+        bool isSwitch = false;
+        if (s[i] == u'"') {
+            ++i;
+            while (i < s.size() && s[i] != u'"')
+                arg += s[i++];
+            ++i;
+        } else {
+            isSwitch = s[i] == u'\\';
+            while (i < s.size() && !s[i].isSpace())
+                arg += s[i++];
+        }
+        if (isSwitch) {
+            // \l names a bookmark; \o (tip) and \t (target frame) take an argument; \m, \n none.
+            nextIsFragment = arg == u"\\l";
+            nextIsSwitchArgument = arg == u"\\o" || arg == u"\\t";
+            continue;
+        }
+        if (nextIsSwitchArgument) {
+            nextIsSwitchArgument = false;
+        } else if (nextIsFragment) {
+            fragment = arg;
+            nextIsFragment = false;
+        } else if (url.isEmpty()) {
+            url = arg;
+        }
+    }
+    if (!fragment.isEmpty())
+        url += u'#' + fragment;
+    return url;
+}
+
+class Reader
+{
+public:
+    explicit Reader(const QByteArray& bytes)
+        : m_bytes(bytes), m_tokens(bytes.constData(), static_cast<size_t>(bytes.size()))
+    {
+    }
+
+    Model run();
+
+private:
+    // Groups
+    void pushGroup();
+    void popGroup();
+    Group& top() { return m_stack.back(); }
+    Group* parentGroup() { return m_stack.size() >= 2 ? &m_stack[m_stack.size() - 2] : nullptr; }
+    void skipGroup();
+
+    // Tokens
+    void onWord(const Token& token);
+    void onSymbol(char symbol);
+    void onText(const char* data, int length, bool raw);
+    void onHexByte(uint8_t byte);
+    void onBinary(const char* data, int length);
+    void onDestination(Kw kw, int param);
+    bool consumeSkipUnit();
+
+    // Text
+    const codepage::CodePage& pageForFont(int fontNumber);
+    const codepage::CodePage& bodyPage() { return pageForFont(top().chr.font); }
+    void ensureRun();
+    void closeRun();
+    void flushPending();
+    void appendBodyBytes(const char* data, int length, bool raw);
+    void appendUnicode(char32_t c);
+    void appendBodyChar(char16_t c);
+    void appendDecoded(const QString& decoded);
+    void chopCellTab();
+
+    // Paragraphs
+    bool paragraphIsEmpty() const;
+    void endParagraph(bool tableRow = false);
+    int blockFormatFor(const BlockKey& key);
+    int charFormatFor(const CharState& state);
+    bool listIsBullet(int ls, int ilvl) const;
+
+    // Tables, fonts, colours, fields, pictures
+    void finishFontEntry();
+    void decodeFontName(FontEntry& font);
+    void onFontTableText(const char* data, int length);
+    void onColorTableText(const char* data, int length);
+    void finishPicture();
+
+    const QByteArray& m_bytes;
+    Tokenizer m_tokens;
+    std::vector<Group> m_stack;
+    Model m_model;
+
+    int m_documentCodePage = codepage::Windows1252;
+    int m_defaultFont = NoFont;
+    std::vector<FontEntry> m_fonts;
+    QHash<int, int> m_fontIndex; // font number -> m_fonts
+    int m_currentFont = -1;
+    int m_cachedFontNumber = INT_MIN + 1;
+    const codepage::CodePage* m_cachedPage = nullptr;
+
+    std::vector<QColor> m_colors; // invalid = automatic
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorHasValue = false;
+
+    std::vector<ListInfo> m_lists;
+    QHash<int, int> m_listById;
+    QHash<int, int> m_overrides; // \ls -> list id
+    int m_currentList = -1;
+    int m_currentLevel = -1;
+    int m_currentOverrideListId = 0;
+
+    std::vector<Field> m_fields;
+    QStringList m_links;
+
+    std::vector<int> m_cellX;
+    int m_cellTabAt = -1; // text position of the tab the last \cell added
+
+    // The run being filled.
+    bool m_runOpen = false;
+    int m_runStart = 0;
+    CharState m_runState;
+    std::string m_pending; // bytes of a multi-byte code page, decoded late
+    const codepage::CodePage* m_pendingPage = nullptr;
+    bool m_leadOpen = false;
+    char16_t m_highSurrogate = 0;
+
+    // The paragraph being filled.
+    int m_paraRunBegin = 0;
+    int m_paraTextBegin = 0;
+    int m_listTextRunBegin = -1, m_listTextRunEnd = -1;
+    int m_listTextBegin = -1, m_listTextEnd = -1;
+    bool m_pageBreakPending = false;
+
+    int m_skipUnits = 0;
+
+    std::unordered_map<CharState, int, CharStateHash> m_charFormatIndex;
+    std::unordered_map<BlockKey, int, BlockKeyHash> m_blockFormatIndex;
+
+    Picture m_picture;
+    int m_picNibble = -1;
+    bool m_pictureActive = false;
+    PictureBudget m_pictureBudget;
+};
+
+Model Reader::run()
+{
+    if (!looksLikeRtf(m_bytes))
+        throw FormatError("The bytes are not RTF");
+    m_stack.reserve(64);
+    m_stack.emplace_back();
+    m_model.text.reserve(std::min<qsizetype>(m_bytes.size() / 2 + 16, 64 * 1024 * 1024));
+    m_model.runs.reserve(1024);
+
+    Token token;
+    bool started = false;
+    for (;;) {
+        m_tokens.next(token);
+        if (token.type == TokenType::End)
+            break;
+        switch (token.type) {
+        case TokenType::GroupStart:
+            started = true;
+            m_skipUnits = 0;
+            if (m_stack.size() >= MaxDepth) {
+                skipGroup();
+                break;
+            }
+            pushGroup();
+            break;
+        case TokenType::GroupEnd:
+            m_skipUnits = 0;
+            popGroup();
+            break;
+        case TokenType::Word:
+            onWord(token);
+            break;
+        case TokenType::Symbol:
+            onSymbol(token.symbol);
+            break;
+        case TokenType::HexByte:
+            onHexByte(token.byte);
+            break;
+        case TokenType::Text:
+            onText(token.data, token.length, true);
+            break;
+        case TokenType::Binary:
+            onBinary(token.data, token.length);
+            break;
+        case TokenType::End:
+            break;
+        }
+        if (started && m_stack.size() <= 1)
+            break; // the document's outer group closed
+    }
+    // A truncated document: close what is open, so pictures and fields still end.
+    while (m_stack.size() > 1)
+        popGroup();
+
+    flushPending();
+    if (!m_model.blocks.empty() && paragraphIsEmpty()) {
+        // The last paragraph mark ends the document: no empty paragraph after it.
+        m_model.endsWithParagraphMark = true;
+    } else {
+        endParagraph();
+        m_model.endsWithParagraphMark = false;
+    }
+    return std::move(m_model);
+}
+
+// ---- Groups ------------------------------------------------------------------------------------
+
+void Reader::pushGroup()
+{
+    m_stack.push_back(m_stack.back());
+    Group& g = m_stack.back();
+    g.star = false;
+    g.pictOwner = false;
+    g.fieldOwner = false;
+    g.listTextOwner = false;
+    g.shapeHadInst = false;
+}
+
+void Reader::popGroup()
+{
+    if (m_stack.size() <= 1)
+        return;
+    flushPending();
+    const Group popped = m_stack.back();
+    m_stack.pop_back();
+    Group& now = m_stack.back();
+
+    if (popped.pictOwner)
+        finishPicture();
+    if (popped.fieldOwner && !m_fields.empty())
+        m_fields.pop_back();
+    if (popped.dest == Dest::FontTable) {
+        finishFontEntry();
+        if (now.dest != Dest::FontTable) {
+            m_cachedFontNumber = INT_MIN + 1;
+            m_currentFont = -1;
+        }
+    }
+    if (popped.dest == Dest::Pn && now.dest != Dest::Pn) {
+        now.para.pn = popped.para.pn;
+        now.para.ilvl = popped.para.ilvl;
+    }
+    if (popped.listTextOwner && popped.dest == Dest::Body) {
+        closeRun();
+        m_listTextRunEnd = static_cast<int>(m_model.runs.size());
+        m_listTextEnd = static_cast<int>(m_model.text.size());
+    }
+}
+
+// Skips the group whose opening brace was just read, still tokenizing (\bin data, escaped braces).
+void Reader::skipGroup()
+{
+    int depth = 1;
+    Token token;
+    while (depth > 0) {
+        m_tokens.next(token);
+        if (token.type == TokenType::End)
+            return;
+        if (token.type == TokenType::GroupStart)
+            ++depth;
+        else if (token.type == TokenType::GroupEnd)
+            --depth;
+    }
+}
+
+// ---- Control words -----------------------------------------------------------------------------
+
+bool Reader::consumeSkipUnit()
+{
+    if (m_skipUnits > 0) {
+        --m_skipUnits;
+        return true;
+    }
+    return false;
+}
+
+void Reader::onWord(const Token& token)
+{
+    int variant = 0;
+    const Kw kw =
+        lookupKeyword(std::string_view(token.data, static_cast<size_t>(token.length)), &variant);
+    Group& g = top();
+
+    if (g.star) {
+        g.star = false;
+        if (!isDestination(kw)) {
+            // An optional destination we do not know: skip the rest of its group.
+            flushPending();
+            skipGroup();
+            popGroup();
+            return;
+        }
+    }
+    if (kw != Kw::U && kw != Kw::Uc && consumeSkipUnit())
+        return;
+    if (kw == Kw::Unknown)
+        return;
+    if (isDestination(kw)) {
+        onDestination(kw, token.param);
+        return;
+    }
+
+    const int param = token.param;
+    const bool has = token.hasParam;
+    const bool on = !has || param != 0;
+    CharState& c = g.chr;
+    ParaState& p = g.para;
+
+    switch (g.dest) {
+    case Dest::FontTable:
+        if (kw == Kw::F) {
+            finishFontEntry();
+            m_currentFont = -1;
+            auto found = m_fontIndex.constFind(param);
+            if (found != m_fontIndex.constEnd()) {
+                m_currentFont = found.value();
+                m_fonts[m_currentFont] = FontEntry();
+            } else if (static_cast<int>(m_fonts.size()) < MaxFonts) {
+                m_currentFont = static_cast<int>(m_fonts.size());
+                m_fonts.emplace_back();
+                m_fontIndex.insert(param, m_currentFont);
+            }
+        } else if (kw == Kw::FCharset && m_currentFont >= 0) {
+            m_fonts[m_currentFont].charset = param;
+        } else if (kw == Kw::Cpg && m_currentFont >= 0) {
+            m_fonts[m_currentFont].cpg = param;
+        }
+        return;
+    case Dest::ColorTable:
+        if (kw == Kw::Red || kw == Kw::Green || kw == Kw::Blue) {
+            const int v = std::clamp(param, 0, 255);
+            (kw == Kw::Red ? m_red : kw == Kw::Green ? m_green : m_blue) = v;
+            m_colorHasValue = true;
+        }
+        return;
+    case Dest::Pict:
+        switch (kw) {
+        case Kw::PngBlip:
+            m_picture.kind = PictureKind::Png;
+            break;
+        case Kw::JpegBlip:
+            m_picture.kind = PictureKind::Jpeg;
+            break;
+        case Kw::EmfBlip:
+            m_picture.kind = PictureKind::Emf;
+            break;
+        case Kw::WMetafile:
+            m_picture.kind = PictureKind::Wmf;
+            break;
+        case Kw::DiBitmap:
+            m_picture.kind = PictureKind::Dib;
+            break;
+        case Kw::WBitmap:
+            m_picture.kind = PictureKind::WBitmap;
+            break;
+        case Kw::MacPict:
+            m_picture.kind = PictureKind::MacPict;
+            break;
+        case Kw::PmMetafile:
+            m_picture.kind = PictureKind::PmMetafile;
+            break;
+        case Kw::PicW:
+            m_picture.picW = param;
+            break;
+        case Kw::PicH:
+            m_picture.picH = param;
+            break;
+        case Kw::PicWGoal:
+            m_picture.goalW = param;
+            break;
+        case Kw::PicHGoal:
+            m_picture.goalH = param;
+            break;
+        case Kw::PicScaleX:
+            m_picture.scaleX = param;
+            break;
+        case Kw::PicScaleY:
+            m_picture.scaleY = param;
+            break;
+        case Kw::WbmBitsPixel:
+            m_picture.bitsPerPixel = param;
+            break;
+        case Kw::WbmWidthBytes:
+            m_picture.widthBytes = param;
+            break;
+        default:
+            break;
+        }
+        return;
+    case Dest::List:
+        if (kw == Kw::ListId && m_currentList >= 0) {
+            m_lists[m_currentList].id = param;
+            m_listById.insert(param, m_currentList);
+        }
+        return;
+    case Dest::ListLevel:
+        if ((kw == Kw::LevelNfc || kw == Kw::LevelNfcN) && m_currentList >= 0 &&
+            m_currentLevel >= 0)
+            m_lists[m_currentList].nfc[m_currentLevel] =
+                static_cast<uint8_t>(std::clamp(param, 0, 255));
+        return;
+    case Dest::ListOverride:
+        if (kw == Kw::ListId)
+            m_currentOverrideListId = param;
+        else if (kw == Kw::Ls && m_overrides.size() < MaxOverrides)
+            m_overrides.insert(param, m_currentOverrideListId);
+        return;
+    case Dest::Pn:
+        switch (kw) {
+        case Kw::PnLvlBlt:
+            p.pn = 1;
+            break;
+        case Kw::PnLvlBody:
+        case Kw::PnLvl:
+            p.pn = 2;
+            break;
+        case Kw::PnLvlCont:
+            p.pn = 0;
+            break;
+        default:
+            break;
+        }
+        return;
+    default:
+        break;
+    }
+
+    switch (kw) {
+    // Header
+    case Kw::Ansi:
+        m_documentCodePage = codepage::Windows1252;
+        m_cachedFontNumber = INT_MIN + 1;
+        break;
+    case Kw::Mac:
+        m_documentCodePage = 10000;
+        m_cachedFontNumber = INT_MIN + 1;
+        break;
+    case Kw::Pc:
+        m_documentCodePage = 437;
+        m_cachedFontNumber = INT_MIN + 1;
+        break;
+    case Kw::Pca:
+        m_documentCodePage = 850;
+        m_cachedFontNumber = INT_MIN + 1;
+        break;
+    case Kw::AnsiCpg:
+        if (param > 0)
+            m_documentCodePage = param;
+        m_cachedFontNumber = INT_MIN + 1;
+        break;
+    case Kw::Deff:
+        m_defaultFont = param;
+        for (Group& each : m_stack)
+            if (each.chr.font == NoFont)
+                each.chr.font = param;
+        break;
+
+    // Character formatting
+    case Kw::Plain: {
+        const int link = c.link;
+        c = CharState();
+        c.font = m_defaultFont;
+        c.link = link;
+        break;
+    }
+    case Kw::F:
+        c.font = param;
+        break;
+    case Kw::Fs:
+        c.halfPoints = has && param > 0 ? std::min(param, 3276) : 24;
+        break;
+    case Kw::B:
+        c.bold = on;
+        break;
+    case Kw::I:
+        c.italic = on;
+        break;
+    case Kw::Ul:
+        c.underline = on ? 1 : 0;
+        break;
+    case Kw::UlVariant:
+        c.underline = on ? static_cast<uint8_t>(variant) : 0;
+        break;
+    case Kw::UlNone:
+        c.underline = 0;
+        break;
+    case Kw::Strike:
+    case Kw::StrikeD:
+        c.strike = on;
+        break;
+    case Kw::Cf:
+        c.color = std::max(0, param);
+        break;
+    case Kw::Cb:
+    case Kw::Highlight:
+        c.background = std::max(0, param);
+        break;
+    case Kw::Up:
+        c.offsetCenti = (has ? std::clamp(param, -3276, 3276) : 6) * 1000;
+        break;
+    case Kw::Dn:
+        c.offsetCenti = -(has ? std::clamp(param, -3276, 3276) : 6) * 1000;
+        break;
+    case Kw::WlCharOffset:
+        c.offsetCenti = std::clamp(param, -3276000, 3276000);
+        break;
+    case Kw::Super:
+        c.vertical = on ? 1 : 0;
+        break;
+    case Kw::Sub:
+        c.vertical = on ? 2 : 0;
+        break;
+    case Kw::NoSuperSub:
+        c.vertical = 0;
+        break;
+    case Kw::Caps:
+        c.caps = on ? 1 : 0;
+        break;
+    case Kw::SCaps:
+        c.caps = on ? 2 : 0;
+        break;
+    case Kw::V:
+        c.hidden = on;
+        break;
+
+    // Paragraph formatting
+    case Kw::Pard:
+        p = ParaState();
+        break;
+    case Kw::Ql:
+        p.align = 0;
+        break;
+    case Kw::Qc:
+        p.align = 1;
+        break;
+    case Kw::Qr:
+        p.align = 2;
+        break;
+    case Kw::Qj:
+    case Kw::Qd:
+        p.align = 3;
+        break;
+    case Kw::Li:
+        p.li = clampTwips(param);
+        break;
+    case Kw::Ri:
+        p.ri = clampTwips(param);
+        break;
+    case Kw::Fi:
+        p.fi = clampTwips(param);
+        break;
+    case Kw::Sb:
+        p.sb = std::clamp(param, 0, MaxTwips);
+        break;
+    case Kw::Sa:
+        p.sa = std::clamp(param, 0, MaxTwips);
+        break;
+    case Kw::Sl:
+        p.sl = clampTwips(param);
+        break;
+    case Kw::SlMult:
+        p.slMult = on ? 1 : 0;
+        break;
+    case Kw::PageBb:
+        p.pageBreakBefore = on;
+        break;
+    case Kw::RtlPar:
+        p.rtl = 1;
+        break;
+    case Kw::LtrPar:
+        p.rtl = 0;
+        break;
+    case Kw::InTbl:
+        p.inTable = on;
+        break;
+    case Kw::Tqr:
+        p.pendingTabKind = 1;
+        break;
+    case Kw::Tqc:
+        p.pendingTabKind = 2;
+        break;
+    case Kw::Tqdec:
+        p.pendingTabKind = 3;
+        break;
+    case Kw::Tx:
+    case Kw::Tb:
+        if (p.tabCount < MaxTabs && param >= 0 && param <= MaxTwips) {
+            p.tabs[p.tabCount].position = param;
+            p.tabs[p.tabCount].kind = kw == Kw::Tx ? p.pendingTabKind : 0;
+            ++p.tabCount;
+        }
+        p.pendingTabKind = 0;
+        break;
+    case Kw::Ls:
+        p.ls = param;
+        break;
+    case Kw::Ilvl:
+        p.ilvl = std::clamp(param, 0, 8);
+        break;
+
+    // Text
+    case Kw::U: {
+        int v = param;
+        if (v < 0)
+            v += 65536;
+        if (v < 0 || v > 0xFFFF)
+            v = 0xFFFD;
+        appendUnicode(static_cast<char32_t>(v));
+        m_skipUnits = g.uc;
+        break;
+    }
+    case Kw::Uc:
+        g.uc = static_cast<uint8_t>(std::clamp(param, 0, MaxUnicodeSkip));
+        break;
+    case Kw::Par:
+        if (g.dest == Dest::Body)
+            endParagraph();
+        break;
+    case Kw::Sect:
+    case Kw::Column:
+        if (g.dest == Dest::Body && !paragraphIsEmpty())
+            endParagraph();
+        break;
+    case Kw::Page:
+        if (g.dest == Dest::Body) {
+            if (!paragraphIsEmpty())
+                endParagraph();
+            m_pageBreakPending = true;
+        }
+        break;
+    case Kw::Line:
+        appendUnicode(0x2028);
+        break;
+    case Kw::Tab:
+        appendUnicode('\t');
+        break;
+    case Kw::Cell:
+    case Kw::NestCell:
+        if (g.dest == Dest::Body) {
+            appendUnicode('\t');
+            m_cellTabAt = static_cast<int>(m_model.text.size()) - 1;
+        }
+        break;
+    case Kw::Row:
+    case Kw::NestRow:
+        if (g.dest == Dest::Body) {
+            chopCellTab();
+            endParagraph(true);
+        }
+        break;
+    case Kw::TRowD:
+        m_cellX.clear();
+        break;
+    case Kw::CellX:
+        if (static_cast<int>(m_cellX.size()) < MaxCells)
+            m_cellX.push_back(clampTwips(param));
+        break;
+    case Kw::EmDash:
+        appendUnicode(0x2014);
+        break;
+    case Kw::EnDash:
+        appendUnicode(0x2013);
+        break;
+    case Kw::EmSpace:
+        appendUnicode(0x2003);
+        break;
+    case Kw::EnSpace:
+        appendUnicode(0x2002);
+        break;
+    case Kw::QmSpace:
+        appendUnicode(0x2005);
+        break;
+    case Kw::Bullet:
+        appendUnicode(0x2022);
+        break;
+    case Kw::LQuote:
+        appendUnicode(0x2018);
+        break;
+    case Kw::RQuote:
+        appendUnicode(0x2019);
+        break;
+    case Kw::LDblQuote:
+        appendUnicode(0x201C);
+        break;
+    case Kw::RDblQuote:
+        appendUnicode(0x201D);
+        break;
+    case Kw::Zwj:
+        appendUnicode(0x200D);
+        break;
+    case Kw::Zwnj:
+        appendUnicode(0x200C);
+        break;
+    case Kw::LtrMark:
+        appendUnicode(0x200E);
+        break;
+    case Kw::RtlMark:
+        appendUnicode(0x200F);
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::onDestination(Kw kw, int)
+{
+    flushPending();
+    Group& g = top();
+    const Dest dest = g.dest;
+    const bool bodyContext =
+        dest == Dest::Body ||
+        ((dest == Dest::ShapeInst || dest == Dest::Object) && g.outer == Dest::Body);
+    auto skip = [this]() {
+        skipGroup();
+        popGroup();
+    };
+    switch (kw) {
+    case Kw::SkipDest:
+    case Kw::NonShpPict:
+        skip();
+        return;
+    case Kw::FontTbl:
+        g.dest = Dest::FontTable;
+        m_currentFont = -1;
+        return;
+    case Kw::ColorTbl:
+        g.dest = Dest::ColorTable;
+        m_colors.clear();
+        m_colorHasValue = false;
+        m_red = m_green = m_blue = 0;
+        return;
+    case Kw::Pict:
+        if (!bodyContext || m_pictureActive) {
+            skip();
+            return;
+        }
+        g.dest = Dest::Pict;
+        g.pictOwner = true;
+        m_picture = Picture();
+        m_picNibble = -1;
+        m_pictureActive = true;
+        return;
+    case Kw::Field:
+        if (dest == Dest::Body) {
+            g.fieldOwner = true;
+            m_fields.emplace_back();
+        }
+        return;
+    case Kw::FldInst:
+        if (dest != Dest::Body || m_fields.empty()) {
+            skip();
+            return;
+        }
+        g.dest = Dest::FieldInst;
+        return;
+    case Kw::FldRslt:
+        if (dest == Dest::Body && !m_fields.empty()) {
+            const QString target = hyperlinkTarget(m_fields.back().instruction);
+            if (!target.isEmpty() && m_links.size() < MaxLinks) {
+                m_links.append(target);
+                g.chr.link = static_cast<int>(m_links.size()) - 1;
+            }
+        }
+        return;
+    case Kw::Object:
+        if (dest == Dest::Body) {
+            g.outer = dest;
+            g.dest = Dest::Object;
+        } else {
+            skip();
+        }
+        return;
+    case Kw::Result:
+        if (dest == Dest::Object)
+            g.dest = g.outer;
+        return;
+    case Kw::Shp:
+        return;
+    case Kw::ShpInst:
+        if (Group* parent = parentGroup())
+            parent->shapeHadInst = true;
+        g.outer = dest == Dest::ShapeInst ? g.outer : dest;
+        g.dest = Dest::ShapeInst;
+        return;
+    case Kw::ShpRslt:
+        if (Group* parent = parentGroup(); parent && parent->shapeHadInst)
+            skip();
+        return;
+    case Kw::ShpTxt:
+        if (dest == Dest::ShapeInst)
+            g.dest = g.outer;
+        return;
+    case Kw::ShpPict:
+        return;
+    case Kw::Pn:
+        if (dest == Dest::Body) {
+            g.dest = Dest::Pn;
+            g.para.pn = 0;
+            return;
+        }
+        skip();
+        return;
+    case Kw::PnText:
+    case Kw::ListText:
+        if (dest == Dest::Body) {
+            closeRun();
+            g.listTextOwner = true;
+            m_listTextRunBegin = static_cast<int>(m_model.runs.size());
+            m_listTextBegin = static_cast<int>(m_model.text.size());
+            m_listTextRunEnd = m_listTextEnd = -1;
+        }
+        return;
+    case Kw::ListTable:
+        g.dest = Dest::ListTable;
+        return;
+    case Kw::List:
+        if (dest != Dest::ListTable) {
+            g.dest = Dest::Ignore;
+            return;
+        }
+        g.dest = Dest::List;
+        m_currentList = -1;
+        if (static_cast<int>(m_lists.size()) < MaxLists) {
+            m_currentList = static_cast<int>(m_lists.size());
+            m_lists.emplace_back();
+        }
+        return;
+    case Kw::ListLevel:
+        if (dest != Dest::List) {
+            g.dest = Dest::Ignore;
+            return;
+        }
+        g.dest = Dest::ListLevel;
+        m_currentLevel = -1;
+        if (m_currentList >= 0 && m_lists[m_currentList].levels < 9)
+            m_currentLevel = m_lists[m_currentList].levels++;
+        return;
+    case Kw::ListOverrideTable:
+        g.dest = Dest::ListOverrideTable;
+        return;
+    case Kw::ListOverride:
+        g.dest = dest == Dest::ListOverrideTable ? Dest::ListOverride : Dest::Ignore;
+        m_currentOverrideListId = 0;
+        return;
+    case Kw::Upr:
+        g.outer = dest;
+        g.dest = Dest::Upr;
+        return;
+    case Kw::Ud:
+        if (dest == Dest::Upr)
+            g.dest = g.outer;
+        return;
+    default:
+        return;
+    }
+}
+
+void Reader::onSymbol(char symbol)
+{
+    Group& g = top();
+    if (symbol == '*') {
+        g.star = true;
+        return;
+    }
+    if (consumeSkipUnit())
+        return;
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        onText(&symbol, 1, false);
+        break;
+    case '~':
+        appendUnicode(0x00A0);
+        break;
+    case '-':
+        appendUnicode(0x00AD);
+        break;
+    case '_':
+        appendUnicode(0x2011);
+        break;
+    case '\r':
+    case '\n':
+        if (g.dest == Dest::Body)
+            endParagraph();
+        break;
+    case '\t':
+        appendUnicode('\t');
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::onHexByte(uint8_t byte)
+{
+    if (consumeSkipUnit())
+        return;
+    const char c = static_cast<char>(byte);
+    onText(&c, 1, false);
+}
+
+void Reader::onBinary(const char* data, int length)
+{
+    if (consumeSkipUnit())
+        return;
+    if (top().dest == Dest::Pict) {
+        if (m_picture.data.size() + length <= MaxPictureBytes)
+            m_picture.data.append(data, length);
+    }
+}
+
+// ---- Text --------------------------------------------------------------------------------------
+
+void Reader::onText(const char* data, int length, bool raw)
+{
+    if (m_skipUnits > 0) {
+        const int n = std::min(m_skipUnits, length);
+        m_skipUnits -= n;
+        data += n;
+        length -= n;
+        if (length <= 0)
+            return;
+    }
+    Group& g = top();
+    switch (g.dest) {
+    case Dest::Body:
+        if (m_stack.size() > 1 && !g.chr.hidden)
+            appendBodyBytes(data, length, raw);
+        return;
+    case Dest::FontTable:
+        onFontTableText(data, length);
+        return;
+    case Dest::ColorTable:
+        onColorTableText(data, length);
+        return;
+    case Dest::FieldInst: {
+        if (m_fields.empty())
+            return;
+        QString& instruction = m_fields.back().instruction;
+        if (instruction.size() < MaxFieldInstruction) {
+            QString decoded;
+            bodyPage().decodeAppend(data, std::min(length, MaxFieldInstruction), decoded);
+            instruction += decoded;
+        }
+        return;
+    }
+    case Dest::Pict:
+        for (int i = 0; i < length; ++i) {
+            const uint8_t ch = static_cast<uint8_t>(data[i]);
+            int v;
+            if (ch >= '0' && ch <= '9')
+                v = ch - '0';
+            else if ((ch | 0x20) >= 'a' && (ch | 0x20) <= 'f')
+                v = (ch | 0x20) - 'a' + 10;
+            else
+                continue;
+            if (m_picNibble < 0) {
+                m_picNibble = v;
+            } else {
+                if (m_picture.data.size() < MaxPictureBytes)
+                    m_picture.data.append(static_cast<char>((m_picNibble << 4) | v));
+                m_picNibble = -1;
+            }
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+const codepage::CodePage& Reader::pageForFont(int fontNumber)
+{
+    if (fontNumber == m_cachedFontNumber && m_cachedPage)
+        return *m_cachedPage;
+    int number = m_documentCodePage;
+    auto found = m_fontIndex.constFind(fontNumber);
+    if (found != m_fontIndex.constEnd()) {
+        const FontEntry& font = m_fonts[found.value()];
+        if (font.cpg > 0)
+            number = font.cpg;
+        else if (font.charset >= 0)
+            number = codepage::forCharset(font.charset, m_documentCodePage);
+        if (number == codepage::SymbolFont && !font.name.startsWith(u"Symbol", Qt::CaseInsensitive))
+            number = codepage::Windows1252;
+    }
+    m_cachedFontNumber = fontNumber;
+    m_cachedPage = &codepage::forNumber(number);
+    return *m_cachedPage;
+}
+
+void Reader::ensureRun()
+{
+    const CharState& state = top().chr;
+    if (m_runOpen && state == m_runState)
+        return;
+    closeRun();
+    m_runOpen = true;
+    m_runState = state;
+    m_runStart = static_cast<int>(m_model.text.size());
+}
+
+void Reader::closeRun()
+{
+    flushPending();
+    if (!m_runOpen)
+        return;
+    m_runOpen = false;
+    const int end = static_cast<int>(m_model.text.size());
+    if (end > m_runStart)
+        m_model.runs.push_back(Run{m_runStart, end - m_runStart, charFormatFor(m_runState)});
+}
+
+void Reader::flushPending()
+{
+    if (m_highSurrogate) {
+        m_highSurrogate = 0;
+        appendBodyChar(0xFFFD);
+    }
+    if (m_pending.empty())
+        return;
+    QString decoded;
+    m_pendingPage->decodeAppend(m_pending.data(), static_cast<qsizetype>(m_pending.size()),
+                                decoded);
+    m_pending.clear();
+    m_leadOpen = false;
+    appendDecoded(decoded);
+}
+
+// Appends decoded text of a multi-byte page, leaving out what a document cannot hold.
+void Reader::appendDecoded(const QString& decoded)
+{
+    QString& text = m_model.text;
+    for (QChar ch : decoded) {
+        const char16_t u = ch.unicode();
+        if ((u < 0x20 && u != '\t') || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC || u == 0x2029)
+            continue;
+        text.append(ch);
+    }
+}
+
+void Reader::appendBodyBytes(const char* data, int length, bool raw)
+{
+    const codepage::CodePage& page = bodyPage();
+    if (m_highSurrogate)
+        flushPending();
+    ensureRun();
+    if (!page.isMultiByte()) {
+        page.decodeAppend(data, length, m_model.text);
+        return;
+    }
+    if (m_pendingPage != &page && !m_pending.empty())
+        flushPending();
+    m_pendingPage = &page;
+    bool lastLeadRaw = false;
+    for (int i = 0; i < length; ++i) {
+        const uint8_t b = static_cast<uint8_t>(data[i]);
+        m_pending.push_back(static_cast<char>(b));
+        if (m_leadOpen) {
+            m_leadOpen = false;
+            lastLeadRaw = false;
+        } else if (page.isLeadByte(b)) {
+            m_leadOpen = true;
+            lastLeadRaw = raw;
+        }
+    }
+    // A raw lead byte whose trail byte looks like syntax (a backslash or a brace): take it as text.
+    if (m_leadOpen && lastLeadRaw) {
+        const int next = m_tokens.peek();
+        if (next == '\\' || next == '{' || next == '}') {
+            m_pending.push_back(static_cast<char>(m_tokens.takeRawByte()));
+            m_leadOpen = false;
+        }
+    }
+}
+
+void Reader::appendBodyChar(char16_t c)
+{
+    ensureRun();
+    m_model.text.append(QChar(c));
+}
+
+void Reader::appendUnicode(char32_t c)
+{
+    Group& g = top();
+    if (c == '\n' || c == '\r' || c == 0x2029)
+        c = 0x2028;
+    if ((c < 0x20 && c != '\t') || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+        return;
+    switch (g.dest) {
+    case Dest::Body: {
+        if (m_stack.size() <= 1 || g.chr.hidden)
+            return;
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            if (m_highSurrogate) {
+                const char16_t high = m_highSurrogate;
+                m_highSurrogate = 0;
+                flushPending();
+                ensureRun();
+                m_model.text.append(QChar(high));
+                m_model.text.append(QChar(static_cast<char16_t>(c)));
+                return;
+            }
+            c = 0xFFFD;
+        }
+        flushPending();
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            ensureRun();
+            m_highSurrogate = static_cast<char16_t>(c);
+            return;
+        }
+        appendBodyChar(static_cast<char16_t>(c));
+        return;
+    }
+    case Dest::FontTable:
+        if (m_currentFont >= 0 && !m_fonts[m_currentFont].named) {
+            FontEntry& font = m_fonts[m_currentFont];
+            decodeFontName(font);
+            if (font.name.size() < MaxFontNameLength)
+                font.name.append(QChar(static_cast<char16_t>(c)));
+        }
+        return;
+    case Dest::FieldInst:
+        if (!m_fields.empty() && m_fields.back().instruction.size() < MaxFieldInstruction)
+            m_fields.back().instruction.append(QChar(static_cast<char16_t>(c)));
+        return;
+    default:
+        return;
+    }
+}
+
+void Reader::chopCellTab()
+{
+    flushPending();
+    QString& text = m_model.text;
+    if (m_cellTabAt < 0 || m_cellTabAt != text.size() - 1 || m_cellTabAt < m_paraTextBegin) {
+        m_cellTabAt = -1;
+        return;
+    }
+    text.chop(1);
+    m_cellTabAt = -1;
+    if (m_runOpen && m_runStart <= text.size())
+        return;
+    // The tab ended a run that is already closed.
+    if (!m_model.runs.empty()) {
+        Run& last = m_model.runs.back();
+        if (last.start + last.length > text.size()) {
+            --last.length;
+            if (last.length == 0)
+                m_model.runs.pop_back();
+        }
+    }
+}
+
+// ---- Paragraphs --------------------------------------------------------------------------------
+
+bool Reader::paragraphIsEmpty() const
+{
+    return m_model.text.size() == m_paraTextBegin && m_pending.empty() && !m_highSurrogate;
+}
+
+bool Reader::listIsBullet(int ls, int ilvl) const
+{
+    if (ls <= 0)
+        return false;
+    auto override = m_overrides.constFind(ls);
+    if (override == m_overrides.constEnd())
+        return false;
+    auto list = m_listById.constFind(override.value());
+    if (list == m_listById.constEnd())
+        return false;
+    const ListInfo& info = m_lists[list.value()];
+    if (ilvl < 0 || ilvl >= 9)
+        return false;
+    return info.nfc[ilvl] == 23;
+}
+
+void Reader::endParagraph(bool tableRow)
+{
+    closeRun();
+    Group& g = top();
+    ParaState para = g.para;
+
+    const bool bullet = para.pn == 1 || listIsBullet(para.ls, para.ilvl);
+    if (bullet && m_listTextRunBegin >= 0 && m_listTextRunEnd >= m_listTextRunBegin &&
+        m_listTextBegin >= m_paraTextBegin && m_listTextEnd >= m_listTextBegin) {
+        // The list is understood: its number or bullet text is not part of the paragraph.
+        const int removed = m_listTextEnd - m_listTextBegin;
+        m_model.text.remove(m_listTextBegin, removed);
+        auto& runs = m_model.runs;
+        runs.erase(runs.begin() + m_listTextRunBegin, runs.begin() + m_listTextRunEnd);
+        for (size_t i = static_cast<size_t>(m_listTextRunBegin); i < runs.size(); ++i)
+            runs[i].start -= removed;
+    }
+    m_listTextRunBegin = m_listTextRunEnd = m_listTextBegin = m_listTextEnd = -1;
+
+    if (tableRow && para.tabCount == 0 && m_cellX.size() > 1) {
+        int last = INT_MIN;
+        for (size_t i = 0; i + 1 < m_cellX.size() && para.tabCount < MaxTabs; ++i) {
+            if (m_cellX[i] > last && m_cellX[i] > 0) {
+                para.tabs[para.tabCount++] = Tab{m_cellX[i], 0};
+                last = m_cellX[i];
+            }
+        }
+    }
+    // Properties that do not change how the paragraph looks stay out of the key.
+    para.inTable = 0;
+    para.pendingTabKind = 0;
+    BlockKey key;
+    key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+    key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
+    para.pageBreakBefore = 0;
+    para.pn = 0;
+    para.ls = 0;
+    if (!bullet)
+        para.ilvl = 0;
+    key.para = para;
+
+    Block block;
+    block.runBegin = m_paraRunBegin;
+    block.runEnd = static_cast<int>(m_model.runs.size());
+    block.blockFormat = blockFormatFor(key);
+    block.charFormat = charFormatFor(g.chr);
+    block.bulletLevel = key.bulletLevel;
+    m_model.blocks.push_back(block);
+
+    m_pageBreakPending = false;
+    m_paraRunBegin = static_cast<int>(m_model.runs.size());
+    m_paraTextBegin = static_cast<int>(m_model.text.size());
+    m_cellTabAt = -1;
+}
+
+int Reader::blockFormatFor(const BlockKey& key)
+{
+    auto found = m_blockFormatIndex.find(key);
+    if (found != m_blockFormatIndex.end())
+        return found->second;
+
+    const ParaState& p = key.para;
+    QTextBlockFormat f;
+    static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                                   Qt::AlignJustify};
+    f.setAlignment(Alignments[p.align & 3]);
+    if (key.bulletLevel > 0) {
+        const int margin = p.li - 720 * key.bulletLevel;
+        if (margin > 0)
+            f.setLeftMargin(margin / 15.0);
+        const int indent = p.fi + 360;
+        if (indent > 0)
+            f.setTextIndent(indent / 15.0);
+    } else {
+        if (p.li)
+            f.setLeftMargin(p.li / 15.0);
+        if (p.fi)
+            f.setTextIndent(p.fi / 15.0);
+    }
+    if (p.ri)
+        f.setRightMargin(p.ri / 15.0);
+    if (p.sb)
+        f.setTopMargin(p.sb / 15.0);
+    if (p.sa)
+        f.setBottomMargin(p.sa / 15.0);
+    if (p.sl != 0) {
+        if (p.slMult) {
+            if (p.sl > 0 && p.sl != 240)
+                f.setLineHeight(p.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
+        } else if (p.sl > 0) {
+            f.setLineHeight(p.sl / 15.0, QTextBlockFormat::MinimumHeight);
+        } else {
+            f.setLineHeight(-p.sl / 15.0, QTextBlockFormat::FixedHeight);
+        }
+    }
+    if (key.pageBreak)
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (p.rtl)
+        f.setLayoutDirection(Qt::RightToLeft);
+    if (p.tabCount) {
+        QList<QTextOption::Tab> tabs;
+        tabs.reserve(p.tabCount);
+        for (int i = 0; i < p.tabCount; ++i) {
+            const Tab& t = p.tabs[i];
+            switch (t.kind) {
+            case 1:
+                tabs.append(QTextOption::Tab(t.position / 15.0, QTextOption::RightTab));
+                break;
+            case 2:
+                tabs.append(QTextOption::Tab(t.position / 15.0, QTextOption::CenterTab));
+                break;
+            case 3:
+                tabs.append(QTextOption::Tab(t.position / 15.0, QTextOption::DelimiterTab, u'.'));
+                break;
+            default:
+                tabs.append(QTextOption::Tab(t.position / 15.0, QTextOption::LeftTab));
+                break;
+            }
+        }
+        f.setTabPositions(tabs);
+    }
+    const int index = static_cast<int>(m_model.blockFormats.size());
+    m_model.blockFormats.push_back(f);
+    m_blockFormatIndex.emplace(key, index);
+    return index;
+}
+
+int Reader::charFormatFor(const CharState& s)
+{
+    auto found = m_charFormatIndex.find(s);
+    if (found != m_charFormatIndex.end())
+        return found->second;
+
+    QTextCharFormat f;
+    int fontNumber = s.font;
+    auto font = m_fontIndex.constFind(fontNumber);
+    if (font == m_fontIndex.constEnd())
+        font = m_fontIndex.constFind(m_defaultFont);
+    if (font != m_fontIndex.constEnd() && !m_fonts[font.value()].name.isEmpty())
+        f.setFontFamilies(QStringList{m_fonts[font.value()].name});
+    const double points = s.halfPoints / 2.0;
+    f.setFontPointSize(points);
+    f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(s.italic);
+    f.setFontUnderline(s.underline != 0);
+    if (s.underline > 1)
+        f.setProperty(docformat::UnderlineKind, static_cast<int>(s.underline));
+    f.setFontStrikeOut(s.strike);
+    if (s.color > 0 && s.color < static_cast<int>(m_colors.size()) && m_colors[s.color].isValid())
+        f.setForeground(m_colors[s.color]);
+    if (s.background > 0 && s.background < static_cast<int>(m_colors.size()) &&
+        m_colors[s.background].isValid())
+        f.setBackground(m_colors[s.background]);
+    if (s.offsetCenti)
+        docformat::setCharOffsetTwips(f, s.offsetCenti / 100.0, points);
+    if (s.vertical == 1)
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (s.vertical == 2)
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (s.caps == 1)
+        f.setFontCapitalization(QFont::AllUppercase);
+    else if (s.caps == 2)
+        f.setFontCapitalization(QFont::SmallCaps);
+    if (s.link >= 0 && s.link < m_links.size()) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links.at(s.link));
+    }
+    const int index = static_cast<int>(m_model.charFormats.size());
+    m_model.charFormats.push_back(f);
+    m_charFormatIndex.emplace(s, index);
+    return index;
+}
+
+// ---- Font and colour tables --------------------------------------------------------------------
+
+void Reader::decodeFontName(FontEntry& font)
+{
+    if (font.nameBytes.empty())
+        return;
+    int number = font.cpg > 0 ? font.cpg : codepage::forCharset(font.charset, m_documentCodePage);
+    if (number == codepage::SymbolFont)
+        number = codepage::Windows1252;
+    codepage::forNumber(number).decodeAppend(
+        font.nameBytes.data(), static_cast<qsizetype>(font.nameBytes.size()), font.name);
+    font.nameBytes.clear();
+}
+
+void Reader::finishFontEntry()
+{
+    if (m_currentFont < 0)
+        return;
+    FontEntry& font = m_fonts[m_currentFont];
+    if (font.named)
+        return;
+    decodeFontName(font);
+    font.name = font.name.trimmed();
+    if (font.name.size() > MaxFontNameLength)
+        font.name.truncate(MaxFontNameLength);
+    font.named = true;
+    m_cachedFontNumber = INT_MIN + 1;
+}
+
+void Reader::onFontTableText(const char* data, int length)
+{
+    if (m_currentFont < 0)
+        return;
+    for (int i = 0; i < length; ++i) {
+        FontEntry& font = m_fonts[m_currentFont];
+        if (font.named)
+            return;
+        if (data[i] == ';') {
+            finishFontEntry();
+            return;
+        }
+        if (font.nameBytes.size() < static_cast<size_t>(MaxFontNameLength) * 2)
+            font.nameBytes.push_back(data[i]);
+    }
+}
+
+void Reader::onColorTableText(const char* data, int length)
+{
+    for (int i = 0; i < length; ++i) {
+        if (data[i] != ';')
+            continue;
+        if (static_cast<int>(m_colors.size()) < MaxColors)
+            m_colors.push_back(m_colorHasValue ? QColor(m_red, m_green, m_blue) : QColor());
+        m_colorHasValue = false;
+        m_red = m_green = m_blue = 0;
+    }
+}
+
+// ---- Pictures ----------------------------------------------------------------------------------
+
+void Reader::finishPicture()
+{
+    m_pictureActive = false;
+    Picture picture = std::move(m_picture);
+    m_picture = Picture();
+    if (picture.data.isEmpty())
+        return;
+    // The picture goes where the group that held it sits: the body.
+    Group& g = top();
+    const bool body =
+        g.dest == Dest::Body ||
+        ((g.dest == Dest::ShapeInst || g.dest == Dest::Object) && g.outer == Dest::Body);
+    if (!body || m_stack.size() <= 1)
+        return;
+
+    DecodedPicture decoded = decodePicture(picture, m_pictureBudget);
+    flushPending();
+    closeRun();
+    const int formatIndex = static_cast<int>(m_model.charFormats.size());
+    m_model.charFormats.push_back(decoded.format);
+    m_model.images.emplace_back(decoded.format.name(), decoded.image);
+    const int start = static_cast<int>(m_model.text.size());
+    m_model.text.append(QChar::ObjectReplacementCharacter);
+    m_model.runs.push_back(Run{start, 1, formatIndex});
+}
+
+} // namespace
+
+Model parse(const QByteArray& bytes)
+{
+    Reader reader(bytes);
+    return reader.run();
+}
+
+} // namespace rtf::detail

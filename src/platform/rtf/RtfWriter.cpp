@@ -1,0 +1,594 @@
+// The RTF writer: plain 7-bit RTF 1.x that other word processors read back with the same text and
+// formatting. One pass over the blocks and fragments, appending to one reserved buffer.
+
+#include "platform/rtf/RtfWriter.h"
+#include "platform/rtf/DocumentFormat.h"
+#include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfKeywords.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+#include <QUrl>
+
+#include <cmath>
+#include <string>
+#include <unordered_map>
+
+namespace rtf::detail
+{
+
+namespace
+{
+
+void appendInt(std::string& out, long long value)
+{
+    char buffer[24];
+    char* p = buffer + sizeof(buffer);
+    const bool negative = value < 0;
+    unsigned long long v = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                    : static_cast<unsigned long long>(value);
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (negative)
+        *--p = '-';
+    out.append(p, static_cast<size_t>(buffer + sizeof(buffer) - p));
+}
+
+void appendWord(std::string& out, const char* word, long long value)
+{
+    out += word;
+    appendInt(out, value);
+}
+
+int twips(qreal pixels)
+{
+    return static_cast<int>(std::lround(pixels * 15.0));
+}
+
+// How each ASCII character is written: 0 as it is, 1 escaped with a backslash, 2 as \tab, 3 left
+// out.
+struct AsciiClass {
+    uint8_t kind[128];
+    constexpr AsciiClass() : kind()
+    {
+        for (int c = 0; c < 128; ++c)
+            kind[c] = c < 0x20 ? 3 : 0;
+        kind[static_cast<int>('\t')] = 2;
+        kind[static_cast<int>('\\')] = 1;
+        kind[static_cast<int>('{')] = 1;
+        kind[static_cast<int>('}')] = 1;
+        kind[0x7F] = 3;
+    }
+};
+constexpr AsciiClass Ascii;
+
+// Appends text as 7-bit RTF: escapes, \tab, \line, \uN? for everything above ASCII.
+void appendText(std::string& out, const QChar* text, qsizetype length)
+{
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            switch (Ascii.kind[c]) {
+            case 0:
+                out += static_cast<char>(c);
+                break;
+            case 1:
+                out += '\\';
+                out += static_cast<char>(c);
+                break;
+            case 2:
+                out += "\\tab ";
+                break;
+            default:
+                break;
+            }
+            continue;
+        }
+        switch (c) {
+        case 0x2028:
+            out += "\\line ";
+            continue;
+        case 0x00A0:
+            out += "\\~";
+            continue;
+        case 0x00AD:
+            out += "\\-";
+            continue;
+        case 0x2011:
+            out += "\\_";
+            continue;
+        case 0x2029:
+        case 0xFFFC:
+        case 0xFDD0:
+        case 0xFDD1:
+            continue;
+        default:
+            break;
+        }
+        out += "\\u";
+        appendInt(out, static_cast<int16_t>(c));
+        out += '?';
+    }
+}
+
+void appendHex(std::string& out, const QByteArray& bytes)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    const qsizetype n = bytes.size();
+    out.reserve(out.size() + static_cast<size_t>(n) * 2 + static_cast<size_t>(n) / 64 + 2);
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i % 64 == 0)
+            out += '\n';
+        out += Digits[p[i] >> 4];
+        out += Digits[p[i] & 15];
+    }
+}
+
+bool isBulletStyle(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
+           style == QTextListFormat::ListSquare;
+}
+
+QString familyOf(const QTextCharFormat& format, const QString& fallback)
+{
+    const QVariant families = format.property(QTextFormat::FontFamilies);
+    if (families.isValid()) {
+        const QStringList list = families.toStringList();
+        if (!list.isEmpty() && !list.first().isEmpty())
+            return list.first();
+    }
+    const QString family = format.property(QTextFormat::FontFamily).toString();
+    return family.isEmpty() ? fallback : family;
+}
+
+class Writer
+{
+public:
+    explicit Writer(const QTextDocument& document) : m_document(document)
+    {
+        const QFont font = document.defaultFont();
+        m_defaultFamily = font.family();
+        m_defaultPointSize =
+            font.pointSizeF() > 0 ? font.pointSizeF() : docformat::DefaultFontPointSize;
+        fontNumber(m_defaultFamily);
+    }
+
+    QByteArray write(int start, int end, bool wholeDocument);
+
+private:
+    int fontNumber(const QString& family);
+    int symbolFont();
+    int colorNumber(const QColor& color);
+    int propsFor(int formatIndex, const QTextCharFormat& format);
+    void setProps(int props);
+    void writeParagraphStart(const QTextBlock& block);
+    void writePicture(const QTextImageFormat& format);
+    void openLink(const QString& href);
+    void closeLink();
+
+    const QTextDocument& m_document;
+    std::string m_body;
+    QString m_defaultFamily;
+    qreal m_defaultPointSize;
+
+    QStringList m_fonts;
+    QHash<QString, int> m_fontNumbers;
+    int m_symbolFont = -1;
+    std::vector<QRgb> m_colors;
+    QHash<QRgb, int> m_colorNumbers;
+
+    std::unordered_map<int, int> m_propsOfFormat; // format index -> props id
+    std::vector<std::string> m_props;
+    std::unordered_map<std::string, int> m_propsIds;
+    int m_currentProps = -1;
+
+    bool m_linkOpen = false;
+    QString m_link;
+    int m_propsBeforeLink = -1;
+};
+
+int Writer::fontNumber(const QString& family)
+{
+    auto found = m_fontNumbers.constFind(family);
+    if (found != m_fontNumbers.constEnd())
+        return found.value();
+    const int number = static_cast<int>(m_fonts.size());
+    m_fonts.append(family);
+    m_fontNumbers.insert(family, number);
+    return number;
+}
+
+int Writer::symbolFont()
+{
+    if (m_symbolFont < 0) {
+        m_symbolFont = static_cast<int>(m_fonts.size());
+        m_fonts.append(QStringLiteral("Symbol"));
+    }
+    return m_symbolFont;
+}
+
+int Writer::colorNumber(const QColor& color)
+{
+    const QRgb rgb = color.rgb() | 0xFF000000u;
+    auto found = m_colorNumbers.constFind(rgb);
+    if (found != m_colorNumbers.constEnd())
+        return found.value();
+    m_colors.push_back(rgb);
+    const int number = static_cast<int>(m_colors.size()); // entry 0 is automatic
+    m_colorNumbers.insert(rgb, number);
+    return number;
+}
+
+int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
+{
+    auto found = m_propsOfFormat.find(formatIndex);
+    if (found != m_propsOfFormat.end())
+        return found->second;
+
+    std::string p = "\\plain";
+    appendWord(p, "\\f", fontNumber(familyOf(format, m_defaultFamily)));
+    const qreal points = format.fontPointSize() > 0 ? format.fontPointSize() : m_defaultPointSize;
+    appendWord(p, "\\fs", std::max(1L, std::lround(points * 2)));
+    if (format.fontWeight() >= QFont::DemiBold)
+        p += "\\b";
+    if (format.fontItalic())
+        p += "\\i";
+    if (format.fontUnderline()) {
+        p += '\\';
+        p += underlineWord(format.intProperty(docformat::UnderlineKind));
+    }
+    if (format.fontStrikeOut())
+        p += "\\strike";
+    if (format.foreground().style() != Qt::NoBrush)
+        appendWord(p, "\\cf", colorNumber(format.foreground().color()));
+    if (format.background().style() != Qt::NoBrush)
+        appendWord(p, "\\highlight", colorNumber(format.background().color()));
+    const double offset = docformat::charOffsetTwips(format);
+    if (offset != 0) {
+        const long halfPoints = std::lround(offset / 10.0);
+        if (halfPoints > 0)
+            appendWord(p, "\\up", halfPoints);
+        else if (halfPoints < 0)
+            appendWord(p, "\\dn", -halfPoints);
+        if (halfPoints * 10.0 != offset)
+            appendWord(p, "\\wlcharoffset", std::lround(offset * 100.0));
+    }
+    switch (format.verticalAlignment()) {
+    case QTextCharFormat::AlignSuperScript:
+        p += "\\super";
+        break;
+    case QTextCharFormat::AlignSubScript:
+        p += "\\sub";
+        break;
+    default:
+        break;
+    }
+    switch (format.fontCapitalization()) {
+    case QFont::AllUppercase:
+        p += "\\caps";
+        break;
+    case QFont::SmallCaps:
+        p += "\\scaps";
+        break;
+    default:
+        break;
+    }
+    p += ' ';
+
+    int id;
+    auto known = m_propsIds.find(p);
+    if (known != m_propsIds.end()) {
+        id = known->second;
+    } else {
+        id = static_cast<int>(m_props.size());
+        m_propsIds.emplace(p, id);
+        m_props.push_back(std::move(p));
+    }
+    m_propsOfFormat.emplace(formatIndex, id);
+    return id;
+}
+
+void Writer::setProps(int props)
+{
+    if (props == m_currentProps)
+        return;
+    m_body += m_props[static_cast<size_t>(props)];
+    m_currentProps = props;
+}
+
+void Writer::writeParagraphStart(const QTextBlock& block)
+{
+    const QTextBlockFormat f = block.blockFormat();
+    std::string& out = m_body;
+    out += "\\pard";
+    const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & Qt::AlignHCenter)
+        out += "\\qc";
+    else if (align & Qt::AlignJustify)
+        out += "\\qj";
+    else if (align & (Qt::AlignRight))
+        out += "\\qr";
+    else
+        out += "\\ql";
+
+    QTextList* list = block.textList();
+    int li = twips(f.leftMargin());
+    int fi = twips(f.textIndent());
+    if (list) {
+        int indent = list->format().indent();
+        if (indent < 1)
+            indent = 1;
+        li += 720 * indent;
+        fi -= 360;
+        const QTextListFormat::Style style = list->format().style();
+        const int sym = symbolFont();
+        if (isBulletStyle(style)) {
+            appendWord(out, "{\\pntext\\f", sym);
+            out += "\\'b7\\tab}{\\*\\pn\\pnlvlblt";
+            appendWord(out, "\\pnf", sym);
+            out += "\\pnindent0{\\pntxtb\\'b7}}";
+        } else {
+            // Numbered lists are written with their numbers as text, which every reader shows.
+            const QString number = list->itemText(block);
+            out += "{\\pntext ";
+            appendText(out, number.constData(), number.size());
+            out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
+        }
+        if (indent > 1)
+            appendWord(out, "\\ilvl", indent - 1);
+    }
+    if (fi)
+        appendWord(out, "\\fi", fi);
+    if (li)
+        appendWord(out, "\\li", li);
+    if (const int ri = twips(f.rightMargin()))
+        appendWord(out, "\\ri", ri);
+    if (const int sb = twips(f.topMargin()))
+        appendWord(out, "\\sb", sb);
+    if (const int sa = twips(f.bottomMargin()))
+        appendWord(out, "\\sa", sa);
+    if (f.hasProperty(QTextFormat::LineHeightType)) {
+        switch (f.lineHeightType()) {
+        case QTextBlockFormat::ProportionalHeight:
+            if (std::lround(f.lineHeight() * 240 / 100) != 240) {
+                appendWord(out, "\\sl", std::lround(f.lineHeight() * 240 / 100));
+                out += "\\slmult1";
+            }
+            break;
+        case QTextBlockFormat::MinimumHeight:
+            appendWord(out, "\\sl", twips(f.lineHeight()));
+            out += "\\slmult0";
+            break;
+        case QTextBlockFormat::FixedHeight:
+            appendWord(out, "\\sl", -twips(f.lineHeight()));
+            out += "\\slmult0";
+            break;
+        default:
+            break;
+        }
+    }
+    if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        out += "\\pagebb";
+    if (f.layoutDirection() == Qt::RightToLeft)
+        out += "\\rtlpar";
+    if (f.hasProperty(QTextFormat::TabPositions)) {
+        for (const QTextOption::Tab& tab : f.tabPositions()) {
+            switch (tab.type) {
+            case QTextOption::RightTab:
+                out += "\\tqr";
+                break;
+            case QTextOption::CenterTab:
+                out += "\\tqc";
+                break;
+            case QTextOption::DelimiterTab:
+                out += "\\tqdec";
+                break;
+            default:
+                break;
+            }
+            appendWord(out, "\\tx", twips(tab.position));
+        }
+    }
+    out += ' ';
+}
+
+void Writer::openLink(const QString& href)
+{
+    m_propsBeforeLink = m_currentProps;
+    m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
+    QString escaped = href;
+    escaped.replace(u'"', QStringLiteral("%22"));
+    appendText(m_body, escaped.constData(), escaped.size());
+    m_body += "\"}}{\\fldrslt{";
+    m_linkOpen = true;
+    m_link = href;
+}
+
+void Writer::closeLink()
+{
+    if (!m_linkOpen)
+        return;
+    m_body += "}}}";
+    m_linkOpen = false;
+    m_link.clear();
+    m_currentProps = m_propsBeforeLink;
+}
+
+void Writer::writePicture(const QTextImageFormat& format)
+{
+    const QString kind = format.property(docformat::ImageOriginalKind).toString();
+    const QByteArray original = format.property(docformat::ImageOriginalBytes).toByteArray();
+    const bool placeholder = format.boolProperty(docformat::ImageIsPlaceholder);
+
+    QImage image;
+    if (!placeholder) {
+        const QVariant resource = const_cast<QTextDocument&>(m_document)
+                                      .resource(QTextDocument::ImageResource, QUrl(format.name()));
+        if (resource.canConvert<QImage>())
+            image = resource.value<QImage>();
+        if (image.isNull() && resource.canConvert<QPixmap>())
+            image = resource.value<QPixmap>().toImage();
+        if (image.isNull()) {
+            const QUrl url(format.name());
+            const QString path = url.isLocalFile() ? url.toLocalFile() : format.name();
+            if (!path.isEmpty() && QFileInfo(path).isFile())
+                image.load(path);
+        }
+    }
+
+    int goalW = format.intProperty(docformat::ImageGoalWidthTwips);
+    int goalH = format.intProperty(docformat::ImageGoalHeightTwips);
+    if (format.hasProperty(QTextFormat::ImageWidth) && format.width() > 0 &&
+        std::abs(twips(format.width()) - goalW) > 1)
+        goalW = twips(format.width());
+    if (format.hasProperty(QTextFormat::ImageHeight) && format.height() > 0 &&
+        std::abs(twips(format.height()) - goalH) > 1)
+        goalH = twips(format.height());
+    if (goalW <= 0)
+        goalW = image.width() * 15;
+    if (goalH <= 0)
+        goalH = image.height() * 15;
+
+    const char* word = nullptr;
+    QByteArray bytes;
+    int picW = image.width(), picH = image.height();
+    const bool metafile =
+        kind == u"wmf" || kind == u"emf" || kind == u"macpict" || kind == u"pmmetafile";
+    if (!original.isEmpty() && (kind == u"png" || kind == u"jpeg")) {
+        word = kind == u"png" ? "\\pngblip" : "\\jpegblip";
+        bytes = original;
+    } else if (!original.isEmpty() && metafile) {
+        word = kind == u"wmf"       ? "\\wmetafile8"
+               : kind == u"emf"     ? "\\emfblip"
+               : kind == u"macpict" ? "\\macpict"
+                                    : "\\pmmetafile0";
+        bytes = original;
+        picW = static_cast<int>(static_cast<qint64>(goalW) * 2540 / 1440);
+        picH = static_cast<int>(static_cast<qint64>(goalH) * 2540 / 1440);
+    } else if (!image.isNull()) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        word = "\\pngblip";
+    } else if (!original.isEmpty() && kind == u"dib") {
+        word = "\\dibitmap0";
+        bytes = original;
+        picW = goalW / 15;
+        picH = goalH / 15;
+    }
+    if (!word || bytes.isEmpty())
+        return;
+    std::string& out = m_body;
+    out += "{\\pict";
+    out += word;
+    appendWord(out, "\\picw", std::max(1, picW));
+    appendWord(out, "\\pich", std::max(1, picH));
+    appendWord(out, "\\picwgoal", std::max(1, goalW));
+    appendWord(out, "\\pichgoal", std::max(1, goalH));
+    out += ' ';
+    appendHex(out, bytes);
+    out += "\n}";
+}
+
+QByteArray Writer::write(int start, int end, bool wholeDocument)
+{
+    const QString raw = m_document.toRawText();
+    m_body.reserve(static_cast<size_t>(end - start) + static_cast<size_t>(end - start) / 4 + 4096);
+
+    QTextBlock block = m_document.findBlock(start);
+    for (; block.isValid(); block = block.next()) {
+        const int blockStart = block.position();
+        if (blockStart > end)
+            break;
+        const int markAt = blockStart + block.length() - 1;
+        const int textStart = std::max(start, blockStart);
+        const int textEnd = std::min(end, markAt);
+        const bool mark = wholeDocument || end > markAt;
+        if (textStart >= textEnd && !mark)
+            continue;
+
+        writeParagraphStart(block);
+        bool wroteText = false;
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid())
+                continue;
+            const int fs = std::max(fragment.position(), textStart);
+            const int fe = std::min(fragment.position() + fragment.length(), textEnd);
+            if (fs >= fe)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            const QString href = format.isAnchor() ? format.anchorHref() : QString();
+            if (m_linkOpen && href != m_link)
+                closeLink();
+            if (format.isImageFormat()) {
+                const QTextImageFormat image = format.toImageFormat();
+                for (int i = fs; i < fe; ++i)
+                    writePicture(image);
+                wroteText = true;
+                continue;
+            }
+            if (!href.isEmpty() && !m_linkOpen)
+                openLink(href);
+            setProps(propsFor(fragment.charFormatIndex(), format));
+            appendText(m_body, raw.constData() + fs, fe - fs);
+            wroteText = true;
+        }
+        closeLink();
+        if (!wroteText) {
+            // An empty paragraph: its mark's format is what typing there starts with.
+            const QTextCharFormat markFormat = block.charFormat();
+            setProps(propsFor(block.charFormatIndex(), markFormat));
+        }
+        if (mark)
+            m_body += "\\par\n";
+    }
+
+    std::string header;
+    header.reserve(1024);
+    header += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (int i = 0; i < m_fonts.size(); ++i) {
+        appendWord(header, "{\\f", i);
+        header += i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ";
+        QString name = m_fonts.at(i);
+        name.remove(u';');
+        appendText(header, name.constData(), name.size());
+        header += ";}";
+    }
+    header += "}\n{\\colortbl;";
+    for (QRgb rgb : m_colors) {
+        appendWord(header, "\\red", qRed(rgb));
+        appendWord(header, "\\green", qGreen(rgb));
+        appendWord(header, "\\blue", qBlue(rgb));
+        header += ';';
+    }
+    header += "}\n";
+
+    QByteArray result;
+    result.reserve(static_cast<qsizetype>(header.size() + m_body.size() + 2));
+    result.append(header.data(), static_cast<qsizetype>(header.size()));
+    result.append(m_body.data(), static_cast<qsizetype>(m_body.size()));
+    result.append("}", 1);
+    return result;
+}
+
+} // namespace
+
+QByteArray writeDocument(const QTextDocument& document, int start, int end, bool wholeDocument)
+{
+    Writer writer(document);
+    return writer.write(start, end, wholeDocument);
+}
+
+} // namespace rtf::detail
