@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/Converter.h"
 #include "platform/DisplayCheck.h"
 #include "shell/frmRTBEditor.h"
 
@@ -7,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,16 +24,58 @@ void describeApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wordlark.Wordlark"));
 }
 
+const QCommandLineOption& convertOption()
+{
+    static const QCommandLineOption option(
+        QStringList{QStringLiteral("convert")},
+        QStringLiteral("Convert IN to OUT without a window. IN is RTF when its name ends in .rtf, "
+                       "otherwise plain text; OUT's extension (.rtf, .txt, .html, .odt, .md) picks "
+                       "the format."),
+        QStringLiteral("IN"));
+    return option;
+}
+
 void setUpParser(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("Wordlark, a rich-text word processor for RTF and plain-text documents."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(convertOption());
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The document to open (.rtf is RTF, any other "
                                                 "name plain text)."),
                                  QStringLiteral("[file]"));
+}
+
+// `--convert IN OUT` anywhere on the command line.
+bool wantsConversion(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--convert")
+            return true;
+    }
+    return false;
+}
+
+// Converts without a window: needs no display, so the offscreen platform stands in for one.
+int runConverter(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The converter reports on stderr with one line of its own; the toolkit's chatter stays out.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QGuiApplication app(argc, argv);
+    describeApplication();
+    QCommandLineParser parser;
+    setUpParser(parser);
+    parser.process(app);
+    const QStringList rest = parser.positionalArguments();
+    QTextStream err(stderr);
+    if (rest.size() != 1) {
+        err << "wordlark: --convert needs an input and an output file: --convert IN OUT\n";
+        return EXIT_FAILURE;
+    }
+    return runConversion(parser.value(convertOption()), rest.constFirst(), err);
 }
 
 bool wantsOnlyInformation(int argc, char** argv)
@@ -61,6 +105,8 @@ int runWordlark(int argc, char** argv)
 {
     if (wantsOnlyInformation(argc, argv))
         return runInformation(argc, argv);
+    if (wantsConversion(argc, argv))
+        return runConverter(argc, argv);
     if (!windowingSystemReachable()) {
         std::fputs("wordlark: cannot start: no display is available (is DISPLAY set?)\n", stderr);
         return EXIT_FAILURE;
