@@ -12,8 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
-#include <QTextCursor>
 
 namespace
 {
@@ -64,34 +62,6 @@ bool ticked(const QCheckBox* box)
 {
     return box->checkState() == Qt::Checked;
 }
-
-// Replace All as one edit of the document: the control reports its selection and content
-// changes once, when the run is over, and lays the document out once instead of after every
-// replacement. Each replacement still searches, selects and replaces through the control.
-class ReplaceAllEdit
-{
-public:
-    explicit ReplaceAllEdit(RichTextBox& editor)
-        : m_editor(editor), m_blocker(&editor), m_cursor(editor.document())
-    {
-        m_cursor.beginEditBlock();
-    }
-    ~ReplaceAllEdit()
-    {
-        m_cursor.endEditBlock();
-        m_blocker.unblock();
-        if (m_changed)
-            Q_EMIT m_editor.Change();
-        Q_EMIT m_editor.SelChange();
-    }
-    void noteChange() { m_changed = true; }
-
-private:
-    RichTextBox& m_editor;
-    QSignalBlocker m_blocker;
-    QTextCursor m_cursor;
-    bool m_changed = false;
-};
 
 } // namespace
 
@@ -305,16 +275,15 @@ void frmFind::cmdReplaceAll_Click()
     main.TakeUndoSnapshot();
     main.rtbEditor->setSelStart(0);
     std::int32_t count = 0;
-    {
-        ReplaceAllEdit edit(*main.rtbEditor);
+    // One edit of the document: the editor follows the selection and lays out once, at the end.
+    main.rtbEditor->editAsOne([this, &count] {
         for (;;) {
             cmdReplace_Click();
             if (!gblnFound)
                 break;
             ++count;
-            edit.noteChange();
         }
-    }
+    });
     MsgBox(QStringLiteral("Done searching the document. ") + QString::number(count) +
                QStringLiteral(" replacements were made."),
            MsgBoxStyle::Information, QStringLiteral("Replace All"));
