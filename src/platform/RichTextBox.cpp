@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPrinter>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -21,7 +22,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr long InvalidPropertyValue = 380;
 // Pictures larger than this many pixels are refused before they are decoded.
@@ -181,12 +183,12 @@ QTextDocument* RichTextBox::document() const
 QTextCursor RichTextBox::cursor() const
 {
     materialize();
-    return m_view ? m_view->textCursor() : m_cursor;
+    return m_view && !m_editingAsOne ? m_view->textCursor() : m_cursor;
 }
 
 void RichTextBox::setCursor(const QTextCursor& cursor)
 {
-    if (m_view) {
+    if (m_view && !m_editingAsOne) {
         m_view->setTextCursor(cursor);
         m_view->ensureCursorVisible();
     } else {
@@ -337,7 +339,8 @@ void RichTextBox::applyCharFormat(const QTextCharFormat& format)
 
 std::optional<bool> RichTextBox::SelBold() const
 {
-    return readCharAttribute([](const QTextCharFormat& f) { return f.fontWeight() >= QFont::Bold; });
+    return readCharAttribute(
+        [](const QTextCharFormat& f) { return f.fontWeight() >= QFont::Bold; });
 }
 
 void RichTextBox::setSelBold(std::optional<bool> on)
@@ -631,6 +634,42 @@ long RichTextBox::Find(const QString& text, long start, long end, int options)
     if (!(options & rtfNoHighlight))
         setCursor(match);
     return match.selectionStart();
+}
+
+void RichTextBox::editAsOne(const std::function<void()>& edit)
+{
+    if (m_editingAsOne) {
+        edit();
+        return;
+    }
+    m_cursor = cursor();
+    bool changed = false;
+    const QMetaObject::Connection noteChange = connect(
+        m_document.get(), &QTextDocument::contentsChange, this, [&changed] { changed = true; });
+    auto finish = [&] {
+        m_editingAsOne = false;
+        disconnect(noteChange);
+    };
+    QTextCursor whole(m_document.get());
+    {
+        const QSignalBlocker quiet(this);
+        whole.beginEditBlock();
+        m_editingAsOne = true;
+        try {
+            edit();
+        } catch (...) {
+            whole.endEditBlock();
+            finish();
+            setCursor(m_cursor);
+            throw;
+        }
+        whole.endEditBlock();
+        finish();
+    }
+    setCursor(m_cursor);
+    if (changed && !m_suppressChange)
+        Q_EMIT Change();
+    Q_EMIT SelChange();
 }
 
 void RichTextBox::LoadFile(const QString& path, int fileType)

@@ -91,6 +91,12 @@ public:
     // end), or -1 when there is none. Options: 2 whole word, 4 match case, 8 no highlight.
     long Find(const QString& text, long start, long end = -1, int options = 0);
 
+    // Runs `edit` as one change of the document: the view keeps its caret and scroll position
+    // while the steps run (each step still reads and sets the control's selection), the layout
+    // is updated once, and SelChange and Change are raised once at the end. For commands that
+    // make many edits in a row, such as Replace All.
+    void editAsOne(const std::function<void()>& edit);
+
     // Read or write the whole document; errors raise PlatformError with the classic numbers.
     void LoadFile(const QString& path, int fileType = rtfRTF);
     void SaveFile(const QString& path, int fileType = rtfRTF) const;
@@ -160,6 +166,7 @@ private:
     mutable QByteArray m_pendingRtf;
     mutable bool m_hasPendingRtf = false;
     bool m_suppressChange = false;
+    bool m_editingAsOne = false;
 
     float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;

@@ -6,8 +6,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
-namespace {
+namespace
+{
 
 const char* const TopProperty = "wordlarkTopTwips";
 const char* const LeftProperty = "wordlarkLeftTwips";
@@ -62,11 +64,19 @@ bool IsFormLoaded(const QString& name)
 
 void SetTopmost(QWidget* form, bool onTop)
 {
-    const bool changed = form->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop;
-    const bool wasVisible = form->isVisible();
-    if (changed)
-        form->setWindowFlag(Qt::WindowStaysOnTopHint, onTop); // hides a native window
-    if (changed || !wasVisible) {
+    const Qt::WindowFlags flags = form->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const Qt::WindowFlags wanted =
+            onTop ? flags | Qt::WindowStaysOnTopHint : flags & ~Qt::WindowStaysOnTopHint;
+        if (QWindow* window = form->windowHandle()) {
+            // A native window changes its band in place: no new window, no hide and show.
+            form->overrideWindowFlags(wanted);
+            window->setFlags(wanted);
+        } else {
+            form->setWindowFlags(wanted);
+        }
+    }
+    if (!form->isVisible()) {
         const bool noActivate = form->testAttribute(Qt::WA_ShowWithoutActivating);
         form->setAttribute(Qt::WA_ShowWithoutActivating, true);
         form->show();

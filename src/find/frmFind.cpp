@@ -1,0 +1,312 @@
+#include "find/frmFind.h"
+
+#include "find/modFind.h"
+#include "platform/DialogHost.h"
+#include "platform/RichTextBox.h"
+#include "platform/Units.h"
+#include "shell/frmRTBEditor.h"
+#include "shell/modForm.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace
+{
+
+frmFind*& globalInstance()
+{
+    static frmFind* dialog = nullptr;
+    return dialog;
+}
+
+const char* const LeftTwips = "twipsLeft";
+const char* const TopTwips = "twipsTop";
+const char* const WidthTwips = "twipsWidth";
+const char* const HeightTwips = "twipsHeight";
+
+constexpr float DesignClientWidth = 6315;
+constexpr float DesignClientHeight = 2190;
+constexpr float RowGap = 120;
+
+void place(QWidget* control, float left, float top, float width, float height)
+{
+    control->setProperty(LeftTwips, left);
+    control->setProperty(TopTwips, top);
+    control->setProperty(WidthTwips, width);
+    control->setProperty(HeightTwips, height);
+    control->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top),
+                         units::twipsToPixels(width), units::twipsToPixels(height));
+}
+
+void setTop(QWidget* control, float top)
+{
+    place(control, frmFind::Left(control), top, frmFind::Width(control), frmFind::Height(control));
+}
+
+template <typename Control>
+Control* named(QWidget* parent, const char* name, const char* caption = nullptr)
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    if constexpr (!std::is_same_v<Control, QLineEdit>) {
+        if (caption)
+            control->setText(QString::fromLatin1(caption));
+    }
+    return control;
+}
+
+bool ticked(const QCheckBox* box)
+{
+    return box->checkState() == Qt::Checked;
+}
+
+} // namespace
+
+frmFind* frmFind::instance(bool create)
+{
+    frmFind*& dialog = globalInstance();
+    if (!dialog && create)
+        dialog = new frmFind;
+    return dialog;
+}
+
+frmFind::frmFind()
+    : QDialog(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    m_form.emplace(this, QStringLiteral("frmFind"));
+    setModal(false);
+    setSizeGripEnabled(false);
+    createControls();
+    setClientHeight(DesignClientHeight);
+}
+
+frmFind::~frmFind()
+{
+    if (globalInstance() == this)
+        globalInstance() = nullptr;
+}
+
+void frmFind::createControls()
+{
+    lblfindwhat = named<QLabel>(this, "lblfindwhat", "Find what:");
+    txtFindWhat = named<QLineEdit>(this, "txtFindWhat");
+    lblReplaceWith = named<QLabel>(this, "lblReplaceWith", "Replace with");
+    txtReplaceWith = named<QLineEdit>(this, "txtReplaceWith");
+    chkWholeWord = named<QCheckBox>(this, "chkWholeWord", "Match Whole Word Only");
+    chkMatchCase = named<QCheckBox>(this, "chkMatchCase", "Match Case");
+    cmdFindNext = named<QPushButton>(this, "cmdFindNext", "Find Next");
+    cmdReplace = named<QPushButton>(this, "cmdReplace", "&Replace");
+    cmdReplaceAll = named<QPushButton>(this, "cmdReplaceAll", "Replace &All");
+    cmdCancel = named<QPushButton>(this, "cmdCancel", "Cancel");
+
+    place(lblfindwhat, 120, 120, 735, 195);
+    place(txtFindWhat, 1200, 120, 3615, 285);
+    place(lblReplaceWith, 120, 600, 930, 195);
+    place(txtReplaceWith, 1200, 540, 3615, 285);
+    place(chkWholeWord, 120, 960, 2415, 255);
+    place(chkMatchCase, 120, 1320, 2415, 255);
+    place(cmdFindNext, 4980, 120, 1215, 375);
+    place(cmdReplace, 4980, 600, 1215, 375);
+    place(cmdReplaceAll, 4980, 1080, 1215, 375);
+    place(cmdCancel, 4980, 1560, 1215, 375);
+
+    const QList<QWidget*> tabOrder = {lblfindwhat,   txtFindWhat,  lblReplaceWith, txtReplaceWith,
+                                      chkWholeWord,  chkMatchCase, cmdFindNext,    cmdReplace,
+                                      cmdReplaceAll, cmdCancel};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    cmdFindNext->setEnabled(false);
+    cmdReplace->setEnabled(false);
+    cmdReplaceAll->setEnabled(false);
+    cmdFindNext->setDefault(true);
+
+    connect(txtFindWhat, &QLineEdit::textChanged, this, &frmFind::txtFindWhat_Change);
+    connect(cmdFindNext, &QPushButton::clicked, this, &frmFind::cmdFindNext_Click);
+    connect(cmdReplace, &QPushButton::clicked, this, &frmFind::cmdReplace_Click);
+    connect(cmdReplaceAll, &QPushButton::clicked, this, &frmFind::cmdReplaceAll_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmFind::cmdCancel_Click);
+}
+
+float frmFind::Left(const QWidget* control)
+{
+    return control->property(LeftTwips).toFloat();
+}
+
+float frmFind::Top(const QWidget* control)
+{
+    return control->property(TopTwips).toFloat();
+}
+
+float frmFind::Width(const QWidget* control)
+{
+    return control->property(WidthTwips).toFloat();
+}
+
+float frmFind::Height(const QWidget* control)
+{
+    return control->property(HeightTwips).toFloat();
+}
+
+float frmFind::FormHeight() const
+{
+    const int frame = frameGeometry().height() - geometry().height();
+    return m_clientHeight + units::pixelsToTwips(std::max(0, frame));
+}
+
+void frmFind::setClientHeight(float twips)
+{
+    m_clientHeight = twips;
+    setFixedSize(units::twipsToPixels(DesignClientWidth), units::twipsToPixels(twips));
+}
+
+void frmFind::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (visible)
+        Form_Activate();
+}
+
+bool frmFind::event(QEvent* event)
+{
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return handled;
+}
+
+void frmFind::closeEvent(QCloseEvent* event)
+{
+    // The close box, and the main window closing, unload the dialog like Cancel.
+    event->accept();
+    Unload();
+}
+
+void frmFind::reject()
+{
+    // Esc.
+    cmdCancel_Click();
+}
+
+void frmFind::Form_Activate()
+{
+    // Showing and changing the window band re-enter here: the set-up runs once per dialog.
+    if (m_bActivated || m_activating || m_unloaded)
+        return;
+    m_activating = true;
+    txtFindWhat->setText(gstrFindWhat);
+    txtFindWhat->setSelection(0, static_cast<int>(gstrFindWhat.size()));
+    txtReplaceWith->setText(gstrReplaceWith);
+    chkWholeWord->setCheckState(gblnWholeWord ? Qt::Checked : Qt::Unchecked);
+    chkMatchCase->setCheckState(gblnMatchCase ? Qt::Checked : Qt::Unchecked);
+    if (windowTitle() == QStringLiteral("Find"))
+        layOutForFind();
+    CenterForm(this);
+    SetTopmost(this, true);
+    m_bActivated = true;
+    m_activating = false;
+}
+
+void frmFind::layOutForFind()
+{
+    lblReplaceWith->hide();
+    txtReplaceWith->hide();
+    setTop(chkWholeWord, Top(lblReplaceWith));
+    setTop(chkMatchCase, Top(chkWholeWord) + Height(chkWholeWord) + RowGap);
+    cmdReplace->hide();
+    cmdReplaceAll->hide();
+    setTop(cmdCancel, Top(cmdReplace));
+    setClientHeight(m_clientHeight - (Height(cmdReplaceAll) + Height(cmdReplace) + RowGap));
+}
+
+void frmFind::txtFindWhat_Change()
+{
+    const bool searchable = txtFindWhat->text().size() >= 1;
+    cmdFindNext->setEnabled(searchable);
+    cmdReplace->setEnabled(searchable);
+    cmdReplaceAll->setEnabled(searchable);
+}
+
+void frmFind::cmdFindNext_Click()
+{
+    gstrFindWhat = txtFindWhat->text();
+    gblnWholeWord = ticked(chkWholeWord);
+    gblnMatchCase = ticked(chkMatchCase);
+    for (;;) {
+        // The restart prompt appears while the dialog is out of the topmost band.
+        SetTopmost(this, false);
+        SearchDocument();
+        SetTopmost(this, true);
+        if (gblnFound)
+            return;
+        if (gintFindResponse != MsgBoxResult::Yes) {
+            Unload();
+            return;
+        }
+        glngFindStart = 0;
+    }
+}
+
+void frmFind::cmdReplace_Click()
+{
+    frmRTBEditor& main = *frmRTBEditor::instance();
+    if (!gblnReplaceAll)
+        main.TakeUndoSnapshot();
+    gstrReplaceWith = txtReplaceWith->text();
+    glngFindStart = static_cast<std::int32_t>(main.rtbEditor->SelStart());
+    cmdFindNext_Click();
+    // A failed search may have unloaded the dialog: its controls are read only after a match.
+    if (gblnFound)
+        main.rtbEditor->setSelText(txtReplaceWith->text());
+}
+
+void frmFind::cmdReplaceAll_Click()
+{
+    frmRTBEditor& main = *frmRTBEditor::instance();
+    gblnReplaceAll = true;
+    // Whatever happens, later searches are not silent.
+    struct ReplaceAllFlag {
+        ~ReplaceAllFlag() { gblnReplaceAll = false; }
+    } resetFlag;
+    main.TakeUndoSnapshot();
+    main.rtbEditor->setSelStart(0);
+    std::int32_t count = 0;
+    // One edit of the document: the editor follows the selection and lays out once, at the end.
+    main.rtbEditor->editAsOne([this, &count] {
+        for (;;) {
+            cmdReplace_Click();
+            if (!gblnFound)
+                break;
+            ++count;
+        }
+    });
+    MsgBox(QStringLiteral("Done searching the document. ") + QString::number(count) +
+               QStringLiteral(" replacements were made."),
+           MsgBoxStyle::Information, QStringLiteral("Replace All"));
+}
+
+void frmFind::cmdCancel_Click()
+{
+    Unload();
+}
+
+void frmFind::Form_Unload()
+{
+    if (globalInstance() == this)
+        globalInstance() = nullptr;
+}
+
+void frmFind::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Form_Unload();
+    m_form.reset();
+    hide();
+    deleteLater();
+}

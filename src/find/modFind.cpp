@@ -1,0 +1,64 @@
+#include "find/modFind.h"
+
+#include "find/TextSearch.h"
+#include "platform/DialogHost.h"
+#include "platform/RichTextBox.h"
+#include "shell/frmRTBEditor.h"
+
+std::int32_t glngFindStart = 0;
+QString gstrFindWhat;
+bool gblnFound = false;
+std::int16_t gintFindResponse = 0;
+bool gblnReplaceAll = false;
+bool gblnWholeWord = false;
+bool gblnMatchCase = false;
+QString gstrReplaceWith;
+
+int SearchOptions()
+{
+    return (gblnWholeWord ? RichTextBox::rtfWholeWord : 0) +
+           (gblnMatchCase ? RichTextBox::rtfMatchCase : 0);
+}
+
+QString RestartPrompt()
+{
+    return QStringLiteral("Item was not found between current cursor location and ") +
+           QStringLiteral("the end of the document. Do you want to restart the search ") +
+           QStringLiteral("at the top of the document?");
+}
+
+namespace
+{
+
+// Finds and selects the first match at or after `start`, as the control's Find does. The match
+// is located with our own comparison, whose word rule also holds for marks, digits and letters
+// outside the Basic Multilingual Plane; the control then selects exactly that match (its own
+// search, limited to the match's extent, finds it at once).
+long findAndSelect(RichTextBox& editor, const QString& text, long start, int options)
+{
+    const long position = textsearch::findInDocument(*editor.document(), text, start, options);
+    if (position < 0)
+        return -1;
+    return editor.Find(text, position, position + text.size(), options);
+}
+
+} // namespace
+
+void SearchDocument()
+{
+    RichTextBox& editor = *frmRTBEditor::instance()->rtbEditor;
+    const int options = SearchOptions();
+    const long position = findAndSelect(editor, gstrFindWhat, glngFindStart, options);
+    if (position == -1) {
+        gblnFound = false;
+        if (gblnReplaceAll)
+            gintFindResponse = MsgBoxResult::No;
+        else
+            gintFindResponse = static_cast<std::int16_t>(
+                MsgBox(RestartPrompt(), MsgBoxStyle::YesNo | MsgBoxStyle::Question,
+                       QStringLiteral("Find")));
+        return;
+    }
+    gblnFound = true;
+    glngFindStart = static_cast<std::int32_t>(position + gstrFindWhat.size());
+}
