@@ -94,6 +94,7 @@ void fillControls(char16_t* table)
 {
     for (int b = 0; b < 0x20; ++b)
         table[b] = b == '\t' ? u'\t' : 0;
+    table[0x7F] = 0;
 }
 
 } // namespace

@@ -26,8 +26,8 @@ namespace
 {
 
 constexpr int MaxDepth = 1000;
-constexpr int MaxFonts = 16384;
-constexpr int MaxColors = 16384;
+constexpr int MaxFonts = 4096;
+constexpr int MaxColors = 4096;
 constexpr int MaxLists = 4096;
 constexpr int MaxOverrides = 16384;
 constexpr int MaxTabs = 32;
@@ -267,6 +267,7 @@ public:
     }
 
     Model run();
+    void finishDocument();
 
 private:
     // Groups
@@ -321,6 +322,7 @@ private:
     std::vector<FontEntry> m_fonts;
     QHash<int, int> m_fontIndex; // font number -> m_fonts
     int m_currentFont = -1;
+    int m_fontEntryDepth = 0;
     int m_cachedFontNumber = INT_MIN + 1;
     const codepage::CodePage* m_cachedPage = nullptr;
 
@@ -395,6 +397,11 @@ Model Reader::run()
             break;
         case TokenType::GroupEnd:
             m_skipUnits = 0;
+            if (m_stack.size() == 2) {
+                // The document's outer group closes: the last paragraph has its properties yet.
+                finishDocument();
+                return std::move(m_model);
+            }
             popGroup();
             break;
         case TokenType::Word:
@@ -416,12 +423,20 @@ Model Reader::run()
             break;
         }
         if (started && m_stack.size() <= 1)
-            break; // the document's outer group closed
+            break; // the document's outer group closed (skipped whole)
     }
-    // A truncated document: close what is open, so pictures and fields still end.
-    while (m_stack.size() > 1)
+    // A truncated document: close what is open, so pictures and fields still end; the last
+    // paragraph takes the properties in force where the bytes ended.
+    const ParaState para = top().para;
+    while (m_stack.size() > 2)
         popGroup();
+    top().para = para;
+    finishDocument();
+    return std::move(m_model);
+}
 
+void Reader::finishDocument()
+{
     flushPending();
     if (!m_model.blocks.empty() && paragraphIsEmpty()) {
         // The last paragraph mark ends the document: no empty paragraph after it.
@@ -430,7 +445,6 @@ Model Reader::run()
         endParagraph();
         m_model.endsWithParagraphMark = false;
     }
-    return std::move(m_model);
 }
 
 // ---- Groups ------------------------------------------------------------------------------------
@@ -460,7 +474,10 @@ void Reader::popGroup()
     if (popped.fieldOwner && !m_fields.empty())
         m_fields.pop_back();
     if (popped.dest == Dest::FontTable) {
-        finishFontEntry();
+        // An entry ends with its own group (or the table's), not with a group inside it.
+        if (m_stack.size() + 1 == static_cast<size_t>(m_fontEntryDepth) ||
+            now.dest != Dest::FontTable)
+            finishFontEntry();
         if (now.dest != Dest::FontTable) {
             m_cachedFontNumber = INT_MIN + 1;
             m_currentFont = -1;
@@ -536,11 +553,28 @@ void Reader::onWord(const Token& token)
     CharState& c = g.chr;
     ParaState& p = g.para;
 
+    // Unicode characters are text in every destination that keeps text.
+    if (kw == Kw::U) {
+        int v = param;
+        if (v < 0)
+            v += 65536;
+        if (v < 0 || v > 0xFFFF)
+            v = 0xFFFD;
+        appendUnicode(static_cast<char32_t>(v));
+        m_skipUnits = g.uc;
+        return;
+    }
+    if (kw == Kw::Uc) {
+        g.uc = static_cast<uint8_t>(std::clamp(param, 0, MaxUnicodeSkip));
+        return;
+    }
+
     switch (g.dest) {
     case Dest::FontTable:
         if (kw == Kw::F) {
             finishFontEntry();
             m_currentFont = -1;
+            m_fontEntryDepth = static_cast<int>(m_stack.size());
             auto found = m_fontIndex.constFind(param);
             if (found != m_fontIndex.constEnd()) {
                 m_currentFont = found.value();
@@ -829,19 +863,6 @@ void Reader::onWord(const Token& token)
         break;
 
     // Text
-    case Kw::U: {
-        int v = param;
-        if (v < 0)
-            v += 65536;
-        if (v < 0 || v > 0xFFFF)
-            v = 0xFFFD;
-        appendUnicode(static_cast<char32_t>(v));
-        m_skipUnits = g.uc;
-        break;
-    }
-    case Kw::Uc:
-        g.uc = static_cast<uint8_t>(std::clamp(param, 0, MaxUnicodeSkip));
-        break;
     case Kw::Par:
         if (g.dest == Dest::Body)
             endParagraph();
@@ -1263,7 +1284,8 @@ void Reader::appendDecoded(const QString& decoded)
     QString& text = m_model.text;
     for (QChar ch : decoded) {
         const char16_t u = ch.unicode();
-        if ((u < 0x20 && u != '\t') || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC || u == 0x2029)
+        if ((u < 0x20 && u != '\t') || u == 0x7F || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC ||
+            u == 0x2029)
             continue;
         text.append(ch);
     }
@@ -1315,7 +1337,7 @@ void Reader::appendUnicode(char32_t c)
     Group& g = top();
     if (c == '\n' || c == '\r' || c == 0x2029)
         c = 0x2028;
-    if ((c < 0x20 && c != '\t') || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+    if ((c < 0x20 && c != '\t') || c == 0x7F || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
         return;
     switch (g.dest) {
     case Dest::Body: {
@@ -1600,6 +1622,7 @@ void Reader::finishFontEntry()
     if (font.named)
         return;
     decodeFontName(font);
+    font.name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     font.name = font.name.trimmed();
     if (font.name.size() > MaxFontNameLength)
         font.name.truncate(MaxFontNameLength);

@@ -432,7 +432,7 @@ void Writer::writePicture(const QTextImageFormat& format)
     const bool placeholder = format.boolProperty(docformat::ImageIsPlaceholder);
 
     QImage image;
-    if (!placeholder) {
+    {
         const QVariant resource = const_cast<QTextDocument&>(m_document)
                                       .resource(QTextDocument::ImageResource, QUrl(format.name()));
         if (resource.canConvert<QImage>())
@@ -476,16 +476,18 @@ void Writer::writePicture(const QTextImageFormat& format)
         bytes = original;
         picW = static_cast<int>(static_cast<qint64>(goalW) * 2540 / 1440);
         picH = static_cast<int>(static_cast<qint64>(goalH) * 2540 / 1440);
-    } else if (!image.isNull()) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        word = "\\pngblip";
-    } else if (!original.isEmpty() && kind == u"dib") {
+    } else if (placeholder && !original.isEmpty() && kind == u"dib") {
         word = "\\dibitmap0";
         bytes = original;
         picW = goalW / 15;
         picH = goalH / 15;
+    } else if (!image.isNull()) {
+        // Everything else is written as PNG of what is shown (for a picture that could not be
+        // drawn, its placeholder box), so no picture is ever lost from the text.
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        word = "\\pngblip";
     }
     if (!word || bytes.isEmpty())
         return;
@@ -562,7 +564,7 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
         appendWord(header, "{\\f", i);
         header += i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ";
         QString name = m_fonts.at(i);
-        name.remove(u';');
+        name.removeIf([](QChar c) { return c == u';' || c.unicode() < 0x20; });
         appendText(header, name.constData(), name.size());
         header += ";}";
     }
