@@ -27,12 +27,6 @@ const QString Prompt = QStringLiteral(
     "Item was not found between current cursor location and the end of the document. "
     "Do you want to restart the search at the top of the document?");
 
-bool rtfEngineAvailable()
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("lark"));
-    return rtf::write(document).contains("lark");
-}
 
 // A shown main window with a fresh search state; any dialog left open is unloaded afterwards.
 class FindTest : public ::testing::Test
@@ -427,8 +421,6 @@ TEST_F(FindTest, ReplaceAllWithNoMatchOrAReplacementHoldingTheSearchText)
 
 TEST_F(FindTest, OneUndoRestoresTheDocumentBeforeReplaceAll)
 {
-    if (!rtfEngineAvailable())
-        GTEST_SKIP() << "needs the RTF writer and reader";
     setDocument(QStringLiteral("a b a b a"));
     frmFind* dialog = openDialogWith(true, QStringLiteral("a"), QStringLiteral("c"));
     host.answerMessageBox(MsgBoxResult::OK);

@@ -47,5 +47,3 @@ protected:
     frmRTBEditor window;
 };
 
-// True once the RTF writer carries a document's text (the undo snapshot restores content).
-bool rtfEngineAvailable();

@@ -55,12 +55,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-bool rtfEngineAvailable()
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("probe"));
-    return rtf::write(document).contains("probe");
-}
 
 } // namespace
 
@@ -212,8 +206,6 @@ TEST(DocumentLifecycle, SaveAsProposesTheNameAndTheCaptionFollowsTheNewFile)
 
 TEST(DocumentLifecycle, OnlyANameEndingExactlyInDotRtfIsRtf)
 {
-    if (!rtfEngineAvailable())
-        GTEST_SKIP() << "needs the RTF writer";
     Editor e;
     ScriptedDialogHost host;
     e.type(QStringLiteral("formatted"));
@@ -342,8 +334,6 @@ TEST(DocumentLifecycle, ACommandLineFileThatCannotBeReadReportsOverAnEmptyDocume
 
 TEST(Undo, ExchangesTheDocumentWithTheSnapshot)
 {
-    if (!rtfEngineAvailable())
-        GTEST_SKIP() << "needs the RTF engine";
     Editor e;
     // The start-up snapshot is the empty document.
     e.type(QStringLiteral("typed"));
@@ -383,8 +373,6 @@ QString pdfText(const QString& pdf)
 
 TEST(Printing, PrintsTheWholeDocumentOrTheSelectionOntoTheChosenPrinter)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "pdftotext is not installed";
     Editor e;
     ScriptedDialogHost host;
     e.type(QStringLiteral("alpha beta gamma"));
