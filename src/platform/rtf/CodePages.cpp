@@ -169,9 +169,12 @@ const CodePage& forNumber(int number)
                 for (int b = 0; b < 256; ++b) {
                     const char byte = static_cast<char>(b);
                     const QString one = decoder.decode(QByteArrayView(&byte, 1));
-                    page->m_table[b] = (one.size() == 1 && one.at(0) != QChar::ReplacementCharacter)
-                                           ? one.at(0).unicode()
-                                           : windows1252(static_cast<uint8_t>(b));
+                    // Bytes the page does not define (ICU's substitutes) read as Windows-1252.
+                    const bool defined =
+                        one.size() == 1 && one.at(0) != QChar::ReplacementCharacter &&
+                        (b < 0x20 || (one.at(0).unicode() >= 0x20 && one.at(0).unicode() != 0x7F));
+                    page->m_table[b] =
+                        defined ? one.at(0).unicode() : windows1252(static_cast<uint8_t>(b));
                 }
                 made = true;
             }

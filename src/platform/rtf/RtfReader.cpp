@@ -1622,7 +1622,10 @@ void Reader::finishFontEntry()
     if (font.named)
         return;
     decodeFontName(font);
-    font.name.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    font.name.removeIf([](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0x2028 ||
+               c.unicode() == 0x2029;
+    });
     font.name = font.name.trimmed();
     if (font.name.size() > MaxFontNameLength)
         font.name.truncate(MaxFontNameLength);

@@ -564,7 +564,10 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
         appendWord(header, "{\\f", i);
         header += i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ";
         QString name = m_fonts.at(i);
-        name.removeIf([](QChar c) { return c == u';' || c.unicode() < 0x20; });
+        name.removeIf([](QChar c) {
+            return c == u';' || c.unicode() < 0x20 || c.unicode() == 0x2028 ||
+                   c.unicode() == 0x2029;
+        });
         appendText(header, name.constData(), name.size());
         header += ";}";
     }
