@@ -211,20 +211,47 @@ void RichTextBox::setTextRTF(const QByteArray& rtf)
         m_hasPendingRtf = true;
         return;
     }
-    m_hasPendingRtf = false;
-    if (rtf.isEmpty()) {
-        m_document->clear();
-    } else if (rtf::looksLikeRtf(rtf)) {
+    replaceContent([&rtf](QTextDocument& document) {
+        if (rtf.isEmpty())
+            return;
         try {
-            rtf::read(rtf, *m_document);
+            if (!rtf::looksLikeRtf(rtf))
+                throw rtf::FormatError("not RTF");
+            rtf::read(rtf, document);
         } catch (const rtf::FormatError&) {
-            m_document->setPlainText(QString::fromLatin1(rtf));
+            document.setPlainText(QString::fromLatin1(rtf));
         }
-    } else {
-        m_document->setPlainText(QString::fromLatin1(rtf));
+    });
+}
+
+void RichTextBox::replaceContent(const std::function<void(QTextDocument&)>& fill)
+{
+    materialize();
+    m_hasPendingRtf = false;
+    if (!m_view) {
+        fill(*m_document);
+        m_cursor = QTextCursor(m_document.get());
+        invalidateLineCache();
+        return;
     }
+    // The new content is built in a document of its own and then handed to the view whole: the
+    // view lays out one finished document instead of following every insertion, and a failure
+    // leaves the shown document as it was.
+    auto fresh = std::make_unique<QTextDocument>();
+    fresh->setUndoRedoEnabled(false);
+    fresh->setDefaultFont(defaultDocumentFont());
+    fill(*fresh);
+    QTextDocument* old = m_document.release();
+    disconnect(old, nullptr, this, nullptr);
+    fresh->setParent(this);
+    setUpDocument(fresh.release());
+    m_view->setDocument(m_document.get());
+    delete old;
     setCursor(QTextCursor(m_document.get()));
     invalidateLineCache();
+    if (!m_suppressChange)
+        Q_EMIT Change();
+    Q_EMIT SelChange();
 }
 
 QByteArray RichTextBox::SelRTF() const
@@ -235,16 +262,14 @@ QByteArray RichTextBox::SelRTF() const
 
 void RichTextBox::setSelRTF(const QByteArray& rtf)
 {
-    QTextDocument pasted;
-    pasted.setDefaultFont(defaultDocumentFont());
-    try {
-        rtf::read(rtf, pasted);
-    } catch (const rtf::FormatError&) {
-        pasted.setPlainText(QString::fromLatin1(rtf));
-    }
-    copyImageResources(pasted, *document());
     QTextCursor c = cursor();
-    c.insertFragment(QTextDocumentFragment(&pasted));
+    c.beginEditBlock();
+    try {
+        rtf::insert(rtf, c);
+    } catch (const rtf::FormatError&) {
+        c.insertText(QString::fromLatin1(rtf));
+    }
+    c.endEditBlock();
     setCursor(c);
 }
 
@@ -675,19 +700,17 @@ void RichTextBox::editAsOne(const std::function<void()>& edit)
 void RichTextBox::LoadFile(const QString& path, int fileType)
 {
     const QByteArray bytes = fileio::readWholeFile(path);
-    materialize();
-    m_hasPendingRtf = false;
-    if (fileType == rtfRTF) {
+    replaceContent([&bytes, fileType](QTextDocument& document) {
+        if (fileType != rtfRTF) {
+            document.setPlainText(plaintext::decode(bytes));
+            return;
+        }
         try {
-            rtf::read(bytes, *m_document);
+            rtf::read(bytes, document);
         } catch (const rtf::FormatError&) {
             raiseError(ErrorNumber::InvalidFileFormat);
         }
-    } else {
-        m_document->setPlainText(plaintext::decode(bytes));
-    }
-    setCursor(QTextCursor(m_document.get()));
-    invalidateLineCache();
+    });
 }
 
 void RichTextBox::SaveFile(const QString& path, int fileType) const

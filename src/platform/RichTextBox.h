@@ -152,7 +152,8 @@ private:
     QTextCursor cursor() const;
     void setCursor(const QTextCursor& cursor);
     void applyCharFormat(const QTextCharFormat& format);
-    void replaceDocumentFrom(QTextDocument& source);
+    // Replaces the whole content with what `fill` puts into an empty document.
+    void replaceContent(const std::function<void(QTextDocument&)>& fill);
     template <typename Read>
     auto readCharAttribute(Read read) const -> std::optional<decltype(read(QTextCharFormat()))>;
     void updateGeometry();
