@@ -29,10 +29,10 @@ constexpr qsizetype kMaxInputBytes = 256 * 1024 * 1024;
 constexpr int kMaxImageSide = 4096;
 constexpr quint64 kMaxRecords = 1'000'000;
 // Drawing work is capped twice: operations (records, points, characters, rectangles of a clip
-// region, bytes of bitmaps) and pixels (painted, rasterised or decoded; about a hundred fills of
-// the largest image).
+// region, bytes of bitmaps) and pixels (painted, rasterised or decoded; about seventy fills of
+// the largest image, or a few seconds of drawing).
 constexpr quint64 kOperationBudget = 16'000'000;
-constexpr quint64 kPixelBudget = 1'600'000'000;
+constexpr quint64 kPixelBudget = 1'200'000'000;
 constexpr int kMaxSaveDepth = 256;
 constexpr int kMaxBitmapSide = 16384;
 constexpr qint64 kMaxBitmapPixels = 16 * 1024 * 1024;
@@ -598,9 +598,12 @@ public:
     }
 
     // Maps the logical rectangle `frame` onto the image (size `imageSize`), a device whose pixels
-    // were `reference` large: the metafile's viewport values are in those pixels.
-    void setMapping(const QRectF& frame, const QSizeF& reference, const QSize& imageSize)
+    // were `reference` large: the metafile's viewport values are in those pixels. `supersample`
+    // is how many image pixels make one pixel of the picture (one-pixel lines get that wide).
+    void setMapping(const QRectF& frame, const QSizeF& reference, const QSize& imageSize,
+                    int supersample = 1)
     {
+        m_supersample = supersample;
         m_initial.windowOrg = frame.topLeft();
         m_initial.windowExt = QPointF(frame.width(), frame.height());
         m_initial.viewportOrg = QPointF(0, 0);
@@ -782,7 +785,7 @@ private:
             return std::nullopt;
         const Scale s = pixelScale();
         qreal width = def.width <= 0 ? 1.0 : def.width * (s.x + s.y) / 2;
-        width = std::clamp(width, qreal(1), qreal(2 * kMaxImageSide));
+        width = std::clamp(width, qreal(m_supersample), qreal(2 * kMaxImageSide));
         QPen pen(def.color, width);
         Qt::PenStyle qtStyle = Qt::SolidLine;
         switch (style) {
@@ -796,7 +799,7 @@ private:
         // Dashes are drawn only for thin pens, as the original platform does, and only where the
         // shape is not vastly larger than the image (the number of dashes stays bounded).
         const qreal span = deviceExtent.width() + deviceExtent.height();
-        if (width > 1.5 || span > 8.0 * (m_imageSize.width() + m_imageSize.height()))
+        if (width > 1.5 * m_supersample || span > 8.0 * (m_imageSize.width() + m_imageSize.height()))
             qtStyle = Qt::SolidLine;
         pen.setStyle(qtStyle);
         switch (def.style & 0x0F00) {
@@ -825,7 +828,9 @@ private:
                                                     Qt::BDiagPattern, Qt::CrossPattern,
                                                     Qt::DiagCrossPattern};
             const int hatch = def.hatch >= 0 && def.hatch < 6 ? def.hatch : 0;
-            return QBrush(def.color, hatches[hatch]);
+            QBrush hatched(def.color, hatches[hatch]);
+            hatched.setTransform(QTransform::fromScale(m_supersample, m_supersample));
+            return hatched;
         }
         default: // patterns
             if (!def.pattern.isNull())
@@ -862,13 +867,21 @@ private:
         const qreal margin = pen ? pen->widthF() / 2 + 1 : 0;
         const QRectF touched = extent.adjusted(-margin, -margin, margin, margin);
         if (!m_painter) {
+            const qreal half = pen ? pen->widthF() / 2 : 0;
             if (pen || brush)
-                unite(touched);
+                unite(extent.adjusted(-half, -half, half, half));
             return;
         }
         if (!touched.intersects(QRectF(imageRect())))
             return;
         chargeArea(touched, fillFactor(brush) + (pen ? 1 : 0));
+        // The rasteriser's cost grows with the length of the outline too; a wide outline is a
+        // fill of its own, overlapping itself at every turn.
+        const qreal length = outlineLength(path);
+        if (brush)
+            chargePixels(length * 8);
+        if (pen)
+            chargePixels(length * 8 + length * pen->widthF() * 8);
         applyClip();
         if (!comfortableRect().contains(touched)) {
             // A shape far larger than the image: only its part around the image is drawn.
@@ -892,8 +905,8 @@ private:
                 QPainterPath clipped;
                 for (const QPolygonF& polygon : polygons)
                     addClippedPolyline(&clipped, polygon, window);
-                if (pen->widthF() <= 1.5)
-                    clipped.translate(0.5, 0.5);
+                if (pen->widthF() <= 1.5 * m_supersample)
+                    clipped.translate(0.5 * m_supersample, 0.5 * m_supersample);
                 pen->setStyle(Qt::SolidLine); // a dash pattern cannot be kept across the cut
                 m_painter->strokePath(clipped, *pen);
             }
@@ -907,10 +920,27 @@ private:
         if (pen) {
             // A thin line at a whole coordinate covers that row or column of pixels, not half of
             // two.
-            if (pen->widthF() <= 1.5)
-                path.translate(0.5, 0.5);
+            if (pen->widthF() <= 1.5 * m_supersample)
+                path.translate(0.5 * m_supersample, 0.5 * m_supersample);
             m_painter->strokePath(path, *pen);
         }
+    }
+
+    // The length of a path's outline in pixels (control points for curves), each piece counted at
+    // most across the area around the image.
+    qreal outlineLength(const QPainterPath& path) const
+    {
+        const QRectF around = comfortableRect();
+        const qreal longest = std::hypot(around.width(), around.height());
+        qreal length = 0;
+        for (int i = 1; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            if (e.isMoveTo())
+                continue;
+            const QPainterPath::Element previous = path.elementAt(i - 1);
+            length += std::min(std::hypot(e.x - previous.x, e.y - previous.y), longest);
+        }
+        return length;
     }
 
     void fillDeviceRect(QRectF rect, const QBrush& brush,
@@ -1455,7 +1485,7 @@ private:
         const Scale sc = pixelScale();
         qreal size = std::abs(qreal(def.height)) * sc.y;
         if (def.height == 0)
-            size = 16; // the default font's height
+            size = 16.0 * m_supersample; // the default font's height
         if (def.height > 0) {
             // A positive height is the character cell, of which the em is a part.
             QFont probe = font;
@@ -1585,6 +1615,7 @@ private:
     std::vector<DcState> m_saved;
     QPointF m_referenceScale{1, 1};
     QSize m_imageSize{1, 1};
+    int m_supersample = 1;
     QPainter* m_painter = nullptr;
     bool m_clipDirty = true;
     quint64 m_operations = 0;
@@ -1684,18 +1715,24 @@ QImage render(const QByteArray& bytes, QSize targetSize, QString* error)
         QSizeF reference = layout.reference;
         if (!(reference.width() > 0) || !(reference.height() > 0))
             reference = QSizeF(size);
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        // Shapes are drawn with hard edges at twice the size and scaled down, which smooths them
+        // at a cost that stays in proportion (the rasteriser's own smoothing slows down without
+        // bound on long, thin or crossing outlines). Pictures over half the largest size are
+        // drawn at their size.
+        const int supersample = std::max(size.width(), size.height()) <= kMaxImageSide / 2 ? 2 : 1;
+        QImage image(size * supersample, QImage::Format_ARGB32_Premultiplied);
         if (image.isNull())
             malformed("out of memory for the picture");
         image.fill(Qt::white);
         Player player(bytes, header);
-        player.setMapping(layout.frame, reference, size);
+        player.setMapping(layout.frame, reference, image.size(), supersample);
         {
             QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
             painter.setRenderHint(QPainter::TextAntialiasing);
             player.play(&painter);
         }
+        if (supersample > 1)
+            image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return image.convertToFormat(QImage::Format_ARGB32);
     } catch (const Malformed& e) {
         if (error)
