@@ -16,7 +16,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // One shown main window holding the benchmark document, shared by the benchmarks.
 struct Workbench {
@@ -95,7 +96,10 @@ void BM_OpenLibreOfficeRtfUntilShown(benchmark::State& state)
     report(state);
     w.window.LoadDocument(w.rtfPath);
 }
-BENCHMARK(BM_OpenLibreOfficeRtfUntilShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_OpenLibreOfficeRtfUntilShown)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 void BM_Save(benchmark::State& state)
 {
@@ -107,8 +111,7 @@ void BM_Save(benchmark::State& state)
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-template <void (frmRTBEditor::*Command)()>
-void BM_FormattingCommand(benchmark::State& state)
+template <void (frmRTBEditor::*Command)()> void BM_FormattingCommand(benchmark::State& state)
 {
     Workbench& w = workbench();
     w.selectMiddleWord();
@@ -120,16 +123,24 @@ void BM_FormattingCommand(benchmark::State& state)
 }
 BENCHMARK(BM_FormattingCommand<&frmRTBEditor::ToggleBold>)
     ->Name("BM_FormattingCommand/ToggleBold")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 BENCHMARK(BM_FormattingCommand<&frmRTBEditor::SelectAlignCenter>)
     ->Name("BM_FormattingCommand/SelectAlignCenter")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 BENCHMARK(BM_FormattingCommand<&frmRTBEditor::ToggleBullets>)
     ->Name("BM_FormattingCommand/ToggleBullets")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 BENCHMARK(BM_FormattingCommand<&frmRTBEditor::mnuSuperscript_Click>)
     ->Name("BM_FormattingCommand/Superscript")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 void BM_StatusAfterCaretMove(benchmark::State& state)
 {
@@ -179,7 +190,10 @@ void BM_LongLineStatusAfterCaretMove(benchmark::State& state)
     for (auto _ : state)
         line->window.rtbEditor->setSelStart(80000 + (offset++ % 50));
 }
-BENCHMARK(BM_LongLineStatusAfterCaretMove)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+BENCHMARK(BM_LongLineStatusAfterCaretMove)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(50);
 
 void BM_LongLineTypeCharacter(benchmark::State& state)
 {

@@ -13,7 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 void describeApplication()
 {

@@ -7,7 +7,8 @@
 #include "platform/Error.h"
 #include "platform/RichTextBox.h"
 
-namespace {
+namespace
+{
 
 // Runs the steps with the clipboard open on `owner`; any error skips to closing it again.
 void withClipboardOpen(cCustomClipboard& clipboard, quintptr owner,

@@ -8,18 +8,19 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 using Command = void (frmRTBEditor::*)();
 
 // The Ctrl-alone keys and their commands, in table order.
 constexpr std::pair<int, Command> CtrlCommands[] = {
-    {'N', &frmRTBEditor::mnuNew_Click},       {'O', &frmRTBEditor::mnuOpen_Click},
-    {'S', &frmRTBEditor::mnuSave_Click},      {'Z', &frmRTBEditor::mnuUndo_Click},
-    {'X', &frmRTBEditor::mnuCut_Click},       {'C', &frmRTBEditor::mnuCopy_Click},
-    {'V', &frmRTBEditor::mnuPaste_Click},     {'A', &frmRTBEditor::mnuSelectAll_Click},
-    {'F', &frmRTBEditor::mnuFind_Click},      {'H', &frmRTBEditor::mnuReplace_Click},
-    {'B', &frmRTBEditor::ToggleBold},         {'I', &frmRTBEditor::ToggleItalic},
+    {'N', &frmRTBEditor::mnuNew_Click},    {'O', &frmRTBEditor::mnuOpen_Click},
+    {'S', &frmRTBEditor::mnuSave_Click},   {'Z', &frmRTBEditor::mnuUndo_Click},
+    {'X', &frmRTBEditor::mnuCut_Click},    {'C', &frmRTBEditor::mnuCopy_Click},
+    {'V', &frmRTBEditor::mnuPaste_Click},  {'A', &frmRTBEditor::mnuSelectAll_Click},
+    {'F', &frmRTBEditor::mnuFind_Click},   {'H', &frmRTBEditor::mnuReplace_Click},
+    {'B', &frmRTBEditor::ToggleBold},      {'I', &frmRTBEditor::ToggleItalic},
     {'U', &frmRTBEditor::ToggleUnderline},
 };
 

@@ -9,7 +9,8 @@
 
 #include <QLocale>
 
-namespace {
+namespace
+{
 
 int pressedIf(std::optional<bool> attribute)
 {

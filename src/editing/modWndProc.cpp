@@ -6,7 +6,8 @@
 
 #include <QKeyEvent>
 
-namespace {
+namespace
+{
 
 bool isClipboardLetter(int key)
 {

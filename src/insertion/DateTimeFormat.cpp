@@ -2,36 +2,36 @@
 
 #include <QList>
 
-namespace {
+namespace
+{
 
 enum class TokenKind {
     Literal,
-    Day,          // d, dd
-    WeekdayName,  // ddd, dddd
-    ShortDate,    // ddddd
-    LongDate,     // dddddd
-    Weekday,      // w
-    WeekOfYear,   // ww
-    Month,        // m, mm
-    MonthName,    // mmm, mmmm
-    Quarter,      // q
-    DayOfYear,    // y
-    Year,         // yy, yyyy
-    Hour,         // h, hh
-    Minute,       // n, nn, or m, mm after an hour
-    Second,       // s, ss
+    Day,         // d, dd
+    WeekdayName, // ddd, dddd
+    ShortDate,   // ddddd
+    LongDate,    // dddddd
+    Weekday,     // w
+    WeekOfYear,  // ww
+    Month,       // m, mm
+    MonthName,   // mmm, mmmm
+    Quarter,     // q
+    DayOfYear,   // y
+    Year,        // yy, yyyy
+    Hour,        // h, hh
+    Minute,      // n, nn, or m, mm after an hour
+    Second,      // s, ss
     DateSeparator,
     TimeSeparator,
-    Marker,       // AM/PM and its kin
+    Marker, // AM/PM and its kin
 };
 
 enum class MarkerStyle { Designator, LowerDesignator, Letter, LowerLetter };
 
-struct Token
-{
+struct Token {
     TokenKind kind;
-    int width = 1;       // 1 or 2 for numbers, 3 or 4 for names
-    QString text;        // literal text
+    int width = 1; // 1 or 2 for numbers, 3 or 4 for names
+    QString text;  // literal text
     MarkerStyle marker = MarkerStyle::Designator;
 };
 
@@ -141,7 +141,9 @@ QList<Token> tokenize(const QString& format)
         } else if (lower == u'h' || lower == u'n' || lower == u's') {
             const qsizetype n = runLength(format, i);
             const int width = n >= 2 ? 2 : 1;
-            add(lower == u'h' ? TokenKind::Hour : lower == u'n' ? TokenKind::Minute : TokenKind::Second,
+            add(lower == u'h'   ? TokenKind::Hour
+                : lower == u'n' ? TokenKind::Minute
+                                : TokenKind::Second,
                 width);
             i += width;
         } else {
@@ -332,15 +334,15 @@ DateTimeLocale::DateTimeLocale()
     : monthNames{QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
                  QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
                  QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
-                 QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")}
-    , abbreviatedMonthNames{QStringLiteral("Jan"), QStringLiteral("Feb"), QStringLiteral("Mar"),
+                 QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")},
+      abbreviatedMonthNames{QStringLiteral("Jan"), QStringLiteral("Feb"), QStringLiteral("Mar"),
                             QStringLiteral("Apr"), QStringLiteral("May"), QStringLiteral("Jun"),
                             QStringLiteral("Jul"), QStringLiteral("Aug"), QStringLiteral("Sep"),
-                            QStringLiteral("Oct"), QStringLiteral("Nov"), QStringLiteral("Dec")}
-    , dayNames{QStringLiteral("Sunday"),   QStringLiteral("Monday"), QStringLiteral("Tuesday"),
+                            QStringLiteral("Oct"), QStringLiteral("Nov"), QStringLiteral("Dec")},
+      dayNames{QStringLiteral("Sunday"),    QStringLiteral("Monday"),   QStringLiteral("Tuesday"),
                QStringLiteral("Wednesday"), QStringLiteral("Thursday"), QStringLiteral("Friday"),
-               QStringLiteral("Saturday")}
-    , abbreviatedDayNames{QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
+               QStringLiteral("Saturday")},
+      abbreviatedDayNames{QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"),
                           QStringLiteral("Wed"), QStringLiteral("Thu"), QStringLiteral("Fri"),
                           QStringLiteral("Sat")}
 {
@@ -349,8 +351,10 @@ DateTimeLocale::DateTimeLocale()
 DateTimeLocale DateTimeLocale::fromLocale(const QLocale& locale)
 {
     DateTimeLocale result;
-    result.dateSeparator = separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
-    result.timeSeparator = separatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
+    result.dateSeparator =
+        separatorOf(locale.dateFormat(QLocale::ShortFormat), QStringLiteral("/"));
+    result.timeSeparator =
+        separatorOf(locale.timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
     result.monthNames.clear();
     result.abbreviatedMonthNames.clear();
     for (int month = 1; month <= 12; ++month) {
@@ -415,7 +419,8 @@ QStringList dateTimeEntries(const std::function<QDateTime()>& clock, const DateT
         const QDateTime now = clock();
         // The date alone carries a time of day of zero; the time alone sits on day zero of the
         // classic calendar, 30 December 1899.
-        const QDate date = entry.source == DateTimeEntrySource::Date ? now.date() : QDate(1899, 12, 30);
+        const QDate date =
+            entry.source == DateTimeEntrySource::Date ? now.date() : QDate(1899, 12, 30);
         const QTime time = entry.source == DateTimeEntrySource::Time ? now.time() : QTime(0, 0);
         entries.append(date.isValid() && time.isValid() ? render(date, time, entry.format, locale)
                                                         : QString());
@@ -425,6 +430,6 @@ QStringList dateTimeEntries(const std::function<QDateTime()>& clock, const DateT
 
 QString temporaryPictureFileName(const QDateTime& now)
 {
-    return formatDateTime(now, QStringLiteral("yyyymmddhhnnss"), formattingLocale())
-           + QStringLiteral("_temppic.bmp");
+    return formatDateTime(now, QStringLiteral("yyyymmddhhnnss"), formattingLocale()) +
+           QStringLiteral("_temppic.bmp");
 }

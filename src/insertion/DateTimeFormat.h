@@ -20,8 +20,7 @@
 // "Short Date" are the locale's long and short date.
 
 // The locale settings the formats use. Built from a QLocale or by hand.
-struct DateTimeLocale
-{
+struct DateTimeLocale {
     QString dateSeparator = QStringLiteral("/");
     QString timeSeparator = QStringLiteral(":");
     QStringList monthNames;            // 12 entries, January first
@@ -50,8 +49,7 @@ QString formatDateTime(const QDateTime& value, const QString& format,
 // What an entry of the Date and Time dialog shows of the clock's reading.
 enum class DateTimeEntrySource { Date, Time };
 
-struct DateTimeEntryFormat
-{
+struct DateTimeEntryFormat {
     DateTimeEntrySource source;
     QString format;
 };

@@ -10,10 +10,11 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
+namespace
+{
 
-const QString PictureFilter =
-    QStringLiteral("Picture Files(*.bmp,*.jpg,*.gif,*.wmf)|*.bmp;*.jpg;*.gif;*.wmf|All Files(*.*)|*.*");
+const QString PictureFilter = QStringLiteral(
+    "Picture Files(*.bmp,*.jpg,*.gif,*.wmf)|*.bmp;*.jpg;*.gif;*.wmf|All Files(*.*)|*.*");
 
 // The temporary bitmap goes to the system's temporary folder (the program's own folder is
 // read-only once installed); a second picture within the same second gets a numbered name.

@@ -47,7 +47,9 @@ std::function<QDateTime()>& frmDateTime::clock()
 
 std::function<DateTimeLocale()>& frmDateTime::locale()
 {
-    static std::function<DateTimeLocale()> user = [] { return DateTimeLocale::fromLocale(QLocale()); };
+    static std::function<DateTimeLocale()> user = [] {
+        return DateTimeLocale::fromLocale(QLocale());
+    };
     return user;
 }
 

@@ -9,7 +9,8 @@ class QPrinter;
 class QWidget;
 
 // Message-box styles and answers, in the classic numbering that the commands use.
-namespace MsgBoxStyle {
+namespace MsgBoxStyle
+{
 constexpr int OKOnly = 0;
 constexpr int OKCancel = 1;
 constexpr int YesNoCancel = 3;
@@ -22,7 +23,8 @@ constexpr int ButtonsMask = 0x7;
 constexpr int IconMask = 0x70;
 } // namespace MsgBoxStyle
 
-namespace MsgBoxResult {
+namespace MsgBoxResult
+{
 constexpr int OK = 1;
 constexpr int Cancel = 2;
 constexpr int Yes = 6;
@@ -33,7 +35,7 @@ constexpr int No = 7;
 struct FileDialogRequest {
     bool save = false;
     QString title;
-    QString filter;     // "Description|pattern|Description|pattern"
+    QString filter;      // "Description|pattern|Description|pattern"
     int filterIndex = 0; // 1-based; 0 means the first entry
     QString fileName;
     QString defaultExt;
@@ -79,4 +81,5 @@ public:
 };
 
 // Shows a message box through the current host.
-int MsgBox(const QString& prompt, int style = MsgBoxStyle::OKOnly, const QString& title = QString());
+int MsgBox(const QString& prompt, int style = MsgBoxStyle::OKOnly,
+           const QString& title = QString());

@@ -7,7 +7,8 @@
 #include <X11/Xlib.h>
 #endif
 
-namespace {
+namespace
+{
 
 bool x11DisplayReachable()
 {

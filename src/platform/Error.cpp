@@ -45,7 +45,8 @@ PlatformError toPlatformError(const std::exception& e)
         return *platformError;
     if (dynamic_cast<const std::bad_alloc*>(&e))
         return PlatformError(7, QStringLiteral("Out of memory"));
-    return PlatformError(51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())));
+    return PlatformError(
+        51, QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(e.what())));
 }
 
 void ignoreErrors(const std::function<void()>& step)

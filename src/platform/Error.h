@@ -25,7 +25,8 @@ private:
     std::string m_what;
 };
 
-namespace ErrorNumber {
+namespace ErrorNumber
+{
 constexpr long Overflow = 6;
 constexpr long SubscriptOutOfRange = 9;
 constexpr long FileNotFound = 53;

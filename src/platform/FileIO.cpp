@@ -9,13 +9,16 @@
 
 #include <cerrno>
 
-namespace fileio {
+namespace fileio
+{
 
-namespace {
+namespace
+{
 
 [[noreturn]] void raiseForPath(const QString& path, long number)
 {
-    throw PlatformError(number, standardErrorDescription(number) + QStringLiteral(" (%1)").arg(path));
+    throw PlatformError(number,
+                        standardErrorDescription(number) + QStringLiteral(" (%1)").arg(path));
 }
 
 void checkFolderExists(const QString& path)
@@ -62,7 +65,8 @@ void writeWholeFileAtomically(const QString& path, const QByteArray& bytes)
         raiseForPath(path, diskFull ? ErrorNumber::DiskFull : ErrorNumber::PathFileAccessError);
     }
     if (!file.commit())
-        raiseForPath(path, errno == ENOSPC ? ErrorNumber::DiskFull : ErrorNumber::PathFileAccessError);
+        raiseForPath(path,
+                     errno == ENOSPC ? ErrorNumber::DiskFull : ErrorNumber::PathFileAccessError);
 }
 
 } // namespace fileio

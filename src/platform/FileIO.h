@@ -5,7 +5,8 @@
 
 // Whole-file reads and atomic writes; failures raise PlatformError with the classic numbers
 // (53 file not found, 75 path/file access error, 76 path not found, 61 disk full).
-namespace fileio {
+namespace fileio
+{
 
 QByteArray readWholeFile(const QString& path);
 

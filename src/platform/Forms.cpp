@@ -1,6 +1,7 @@
 #include "platform/Forms.h"
 
-namespace {
+namespace
+{
 QList<QWidget*>& registry()
 {
     static QList<QWidget*> forms;

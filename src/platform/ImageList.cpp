@@ -12,7 +12,8 @@ static void loadPlatformResources()
     (void)loaded;
 }
 
-namespace {
+namespace
+{
 
 constexpr int PictureSize = 16;
 
@@ -59,13 +60,13 @@ void ImageList::add(const QString& key, const QPixmap& picture)
 const QStringList& ImageList::toolbarKeys()
 {
     static const QStringList keys = {
-        QStringLiteral("Undo"),      QStringLiteral("AlignLeft"),   QStringLiteral("AlignRight"),
-        QStringLiteral("Bold"),      QStringLiteral("Bullets"),     QStringLiteral("Color"),
-        QStringLiteral("Copy"),      QStringLiteral("Cut"),         QStringLiteral("DateTime"),
-        QStringLiteral("Font"),      QStringLiteral("Italic"),      QStringLiteral("New"),
-        QStringLiteral("Open"),      QStringLiteral("Paste"),       QStringLiteral("Print"),
-        QStringLiteral("Save"),      QStringLiteral("Find"),        QStringLiteral("Underline"),
-        QStringLiteral("Center"),    QStringLiteral("Subscript"),   QStringLiteral("Superscript"),
+        QStringLiteral("Undo"),      QStringLiteral("AlignLeft"), QStringLiteral("AlignRight"),
+        QStringLiteral("Bold"),      QStringLiteral("Bullets"),   QStringLiteral("Color"),
+        QStringLiteral("Copy"),      QStringLiteral("Cut"),       QStringLiteral("DateTime"),
+        QStringLiteral("Font"),      QStringLiteral("Italic"),    QStringLiteral("New"),
+        QStringLiteral("Open"),      QStringLiteral("Paste"),     QStringLiteral("Print"),
+        QStringLiteral("Save"),      QStringLiteral("Find"),      QStringLiteral("Underline"),
+        QStringLiteral("Center"),    QStringLiteral("Subscript"), QStringLiteral("Superscript"),
         QStringLiteral("Lowercase"), QStringLiteral("Uppercase"),
     };
     return keys;

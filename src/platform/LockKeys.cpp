@@ -7,7 +7,8 @@
 
 #include <X11/XKBlib.h>
 
-namespace {
+namespace
+{
 
 // Reads one named indicator ("Caps Lock", "Num Lock", "Scroll Lock") of the core keyboard.
 bool indicatorOn(Display* display, const char* name)

@@ -8,15 +8,17 @@
 #include <QFile>
 #include <QImageReader>
 
-namespace picture {
+namespace picture
+{
 
-namespace {
+namespace
+{
 
 [[noreturn]] void invalidPicture(const QString& why)
 {
     throw PlatformError(ErrorNumber::InvalidPicture,
-                        standardErrorDescription(ErrorNumber::InvalidPicture) + QStringLiteral(": ") +
-                            why);
+                        standardErrorDescription(ErrorNumber::InvalidPicture) +
+                            QStringLiteral(": ") + why);
 }
 
 QImage decodeRaster(QByteArray bytes)
@@ -28,7 +30,8 @@ QImage decodeRaster(QByteArray bytes)
     if (!size.isValid())
         invalidPicture(QStringLiteral("not a picture file"));
     if (qint64(size.width()) * size.height() > MaxPixels)
-        invalidPicture(QStringLiteral("%1 x %2 pixels is too large").arg(size.width()).arg(size.height()));
+        invalidPicture(
+            QStringLiteral("%1 x %2 pixels is too large").arg(size.width()).arg(size.height()));
     QImage image = reader.read();
     if (image.isNull())
         invalidPicture(reader.errorString());

@@ -12,7 +12,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-namespace {
+namespace
+{
 
 QPointer<QWidget>& parentWindowRef()
 {
@@ -73,7 +74,7 @@ int resultFor(int clicked, int style)
     default:
         // Closing the box without choosing counts as Cancel, or as the only way out there is.
         return (style & MsgBoxStyle::ButtonsMask) == MsgBoxStyle::YesNo ? MsgBoxResult::No
-                                                                         : MsgBoxResult::Cancel;
+                                                                        : MsgBoxResult::Cancel;
     }
 }
 
@@ -152,7 +153,7 @@ bool QtDialogHost::showFileDialog(FileDialogRequest& request)
         dialog.selectNameFilter(filters.at(index));
     dialog.setDefaultSuffix(stripDefaultExt(request.defaultExt));
     dialog.setFileMode(!request.save && (request.flags & FileMustExist) ? QFileDialog::ExistingFile
-                                                                         : QFileDialog::AnyFile);
+                                                                        : QFileDialog::AnyFile);
     if (request.save && !(request.flags & OverwritePrompt))
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.isEmpty())

@@ -5,9 +5,9 @@
 #include "platform/VirtualKeys.h"
 #include "platform/rtf/Rtf.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QAction>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -19,7 +19,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString RtfMime = QStringLiteral("text/rtf");
 const QString TextMime = QStringLiteral("text/plain");

@@ -5,7 +5,8 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace {
+namespace
+{
 const char* const GeometryProperty = "wordlarkTwipsGeometry";
 }
 

@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-namespace units {
+namespace units
+{
 
 float twipsPerPixel()
 {

@@ -2,7 +2,8 @@
 
 // Geometry is kept in twips (1/1440 inch) as float; this is the one place that converts to pixels,
 // at the screen's logical resolution.
-namespace units {
+namespace units
+{
 
 constexpr float TwipsPerInch = 1440.0f;
 

@@ -2,7 +2,8 @@
 
 #include <QKeyEvent>
 
-namespace vk {
+namespace vk
+{
 
 int keyCode(const QKeyEvent& event)
 {

@@ -3,7 +3,8 @@
 class QKeyEvent;
 
 // Key codes and modifier masks in the classic numbering that the key handlers use.
-namespace vk {
+namespace vk
+{
 constexpr int Back = 8;
 constexpr int Tab = 9;
 constexpr int Return = 13;

@@ -10,13 +10,14 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 const QString CaptionPrefix = QStringLiteral("BW Wordlark - ");
-const QString DocumentFilter = QStringLiteral(
-    "Rich Text Documents(*.rtf)|*.rtf|Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
-constexpr long OpenFlags = 0x1004;   // hide read-only, file must exist
-constexpr long SaveAsFlags = 0x802;  // overwrite prompt, path must exist
+const QString DocumentFilter =
+    QStringLiteral("Rich Text Documents(*.rtf)|*.rtf|Text Files(*.txt)|*.txt|All Files(*.*)|*.*");
+constexpr long OpenFlags = 0x1004;  // hide read-only, file must exist
+constexpr long SaveAsFlags = 0x802; // overwrite prompt, path must exist
 
 // Only a name ending exactly in ".rtf" is RTF; every other name is plain text.
 int fileTypeFor(const QString& fileName)
@@ -60,7 +61,8 @@ void frmRTBEditor::ShowErrorReport(const QString& title, const PlatformError& er
            MsgBoxStyle::Critical, title);
 }
 
-namespace {
+namespace
+{
 
 // The save-changes prompt; closing it counts as Cancel.
 int askToSaveChanges(const QString& documentName)

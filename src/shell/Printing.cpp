@@ -4,7 +4,8 @@
 #include "platform/Error.h"
 #include "platform/RichTextBox.h"
 
-namespace {
+namespace
+{
 constexpr long PrintSelection = 0x1;
 constexpr long PrintNoSelection = 0x4;
 constexpr long PrintFlags = 0x100108; // return the printer, no page numbers, no print-to-file

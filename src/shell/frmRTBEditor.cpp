@@ -17,7 +17,8 @@
 #include <QResizeEvent>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 frmRTBEditor*& mainWindow()
 {

@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct RunResult {
     int status;
@@ -61,7 +62,8 @@ TEST(CommandLine, ConvertsWithoutADisplayAndReportsFailuresOnOneLine)
     EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
     QFile result(out);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(result.readAll()).startsWith(QStringLiteral("Bold and é accent")));
+    EXPECT_TRUE(
+        QString::fromUtf8(result.readAll()).startsWith(QStringLiteral("Bold and é accent")));
 
     const QString missing = dir.filePath(QStringLiteral("missing.rtf"));
     const QString notWritten = dir.filePath(QStringLiteral("never.txt"));

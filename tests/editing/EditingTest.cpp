@@ -17,7 +17,8 @@
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct Editor {
     frmRTBEditor window;
@@ -44,7 +45,6 @@ struct Editor {
         return window.tbrFormatting->Buttons(QString::fromLatin1(key)).Value() == 1;
     }
 };
-
 
 } // namespace
 
@@ -159,8 +159,9 @@ TEST(SelectionState, AWrappedLineStartsAgainAtPositionOne)
     const long secondLineStart = e.editor().lineStartFromChar(40);
     ASSERT_GT(secondLineStart, 0);
     e.editor().setSelStart(secondLineStart);
-    EXPECT_EQ(e.panel("MainText"), QStringLiteral("Line %1     Pos 1")
-                                       .arg(e.editor().GetLineFromChar(secondLineStart) + 1));
+    EXPECT_EQ(
+        e.panel("MainText"),
+        QStringLiteral("Line %1     Pos 1").arg(e.editor().GetLineFromChar(secondLineStart) + 1));
     EXPECT_GT(e.editor().GetLineFromChar(secondLineStart), 0);
 }
 

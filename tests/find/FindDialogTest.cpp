@@ -27,7 +27,6 @@ const QString Prompt = QStringLiteral(
     "Item was not found between current cursor location and the end of the document. "
     "Do you want to restart the search at the top of the document?");
 
-
 // A shown main window with a fresh search state; any dialog left open is unloaded afterwards.
 class FindTest : public ::testing::Test
 {

@@ -5,7 +5,6 @@
 
 #include <QTextDocument>
 
-
 namespace
 {
 

@@ -46,4 +46,3 @@ protected:
     ScriptedDialogHost host;
     frmRTBEditor window;
 };
-

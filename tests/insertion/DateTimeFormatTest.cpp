@@ -10,7 +10,8 @@ static void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-namespace {
+namespace
+{
 
 const QDateTime kExample(QDate(2024, 3, 5), QTime(21, 7, 5), Qt::UTC);
 
@@ -31,11 +32,13 @@ TEST(DateTimeFormat, FourteenEntriesForTheExampleDateInUsEnglish)
     const QStringList entries =
         dateTimeEntries(fixedClock(kExample), DateTimeLocale::fromLocale(usEnglish()));
     const QStringList expected{
-        "3/5/2024",    "3/5/24",      "03/05/24",
-        "03/05/2024",  "24/03/05",    "2024-03-05",
-        "05-Mar-24",   "Tuesday, March 5, 2024",
-        "March 05, 2024", "Tuesday, 05 March, 2024", "05 March, 2024",
-        "9:07:05 PM",  "09:07:05 PM", "21:07:05",
+        "3/5/2024",       "3/5/24",
+        "03/05/24",       "03/05/2024",
+        "24/03/05",       "2024-03-05",
+        "05-Mar-24",      "Tuesday, March 5, 2024",
+        "March 05, 2024", "Tuesday, 05 March, 2024",
+        "05 March, 2024", "9:07:05 PM",
+        "09:07:05 PM",    "21:07:05",
     };
     EXPECT_EQ(entries, expected);
 
@@ -54,7 +57,8 @@ TEST(DateTimeFormat, EntriesFollowTheLocaleSeparatorsAndNames)
     EXPECT_EQ(entries.at(6), "05-Mar-24");
 
     // A locale built from a German QLocale takes its separator, names and long date.
-    const DateTimeLocale german = DateTimeLocale::fromLocale(QLocale(QLocale::German, QLocale::Germany));
+    const DateTimeLocale german =
+        DateTimeLocale::fromLocale(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(german.dateSeparator, ".");
     EXPECT_EQ(german.timeSeparator, ":");
     const QStringList germanEntries = dateTimeEntries(fixedClock(kExample), german);
@@ -64,7 +68,8 @@ TEST(DateTimeFormat, EntriesFollowTheLocaleSeparatorsAndNames)
     EXPECT_EQ(germanEntries.at(9), QString::fromUtf8("Dienstag, 05 März, 2024"));
 
     // Separators with direction marks around them are cleaned; a time separator of "." is kept.
-    const DateTimeLocale finnish = DateTimeLocale::fromLocale(QLocale(QLocale::Finnish, QLocale::Finland));
+    const DateTimeLocale finnish =
+        DateTimeLocale::fromLocale(QLocale(QLocale::Finnish, QLocale::Finland));
     EXPECT_EQ(finnish.dateSeparator, ".");
     EXPECT_EQ(finnish.timeSeparator, ".");
     EXPECT_EQ(formatDateTime(kExample, "hh:mm", finnish), "21.07");
@@ -76,7 +81,8 @@ TEST(DateTimeFormat, TwelveHourClockAroundMidnightAndNoon)
     const QDate day(2024, 3, 5);
     EXPECT_EQ(formatDateTime(QDateTime(day, QTime(0, 4, 9)), "h:mm:ss AM/PM", us), "12:04:09 AM");
     EXPECT_EQ(formatDateTime(QDateTime(day, QTime(12, 4, 9)), "h:mm:ss AM/PM", us), "12:04:09 PM");
-    EXPECT_EQ(formatDateTime(QDateTime(day, QTime(11, 59, 59)), "hh:mm:ss AM/PM", us), "11:59:59 AM");
+    EXPECT_EQ(formatDateTime(QDateTime(day, QTime(11, 59, 59)), "hh:mm:ss AM/PM", us),
+              "11:59:59 AM");
     EXPECT_EQ(formatDateTime(QDateTime(day, QTime(13, 0, 0)), "hh:mm:ss AM/PM", us), "01:00:00 PM");
     EXPECT_EQ(formatDateTime(QDateTime(day, QTime(0, 4, 9)), "hh:mm:ss", us), "00:04:09");
     // The marker may stand before the hour; the other marker spellings.
@@ -132,7 +138,8 @@ TEST(DateTimeFormat, DateEntriesShowNoTimeAndTimeEntriesNoDate)
     const QList<DateTimeEntryFormat>& formats = dateTimeEntryFormats();
     ASSERT_EQ(formats.size(), 14);
     for (int i = 0; i < 14; ++i)
-        EXPECT_EQ(formats.at(i).source, i < 11 ? DateTimeEntrySource::Date : DateTimeEntrySource::Time)
+        EXPECT_EQ(formats.at(i).source,
+                  i < 11 ? DateTimeEntrySource::Date : DateTimeEntrySource::Time)
             << i;
     EXPECT_EQ(formats.at(0).format, "m/d/yyyy");
     EXPECT_EQ(formats.at(13).format, "hh:mm:ss");

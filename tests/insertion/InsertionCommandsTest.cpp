@@ -21,7 +21,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct Editor {
     frmRTBEditor window;
@@ -63,7 +64,6 @@ int pictureCount(const QTextDocument& document)
             pictures += it.fragment().charFormat().isImageFormat();
     return pictures;
 }
-
 
 } // namespace
 

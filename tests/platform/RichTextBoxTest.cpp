@@ -1,17 +1,18 @@
-#include "platform/Error.h"
 #include "platform/RichTextBox.h"
+#include "platform/Error.h"
 #include "platform/RichTextView.h"
 
+#include "support/QtPrinters.h"
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QWidget>
-#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A visible control in a window, as the editor has it.
 struct VisibleBox {
@@ -232,7 +233,8 @@ TEST(RichTextBox, PlainTextFilesRoundTripAndFailuresRaiseClassicNumbers)
     EXPECT_EQ(numberOf([&] { hidden.LoadFile(dir.filePath(QStringLiteral("no/such.txt")), 1); }),
               76);
     EXPECT_EQ(numberOf([&] { hidden.LoadFile(path, RichTextBox::rtfRTF); }), 321);
-    EXPECT_EQ(hidden.Text(), QStringLiteral("Grüße\nzweite Zeile")) << "a failed load keeps the text";
+    EXPECT_EQ(hidden.Text(), QStringLiteral("Grüße\nzweite Zeile"))
+        << "a failed load keeps the text";
     EXPECT_EQ(numberOf([&] { hidden.SaveFile(dir.filePath(QStringLiteral("no/x.txt")), 1); }), 76);
 }
 

@@ -9,9 +9,9 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QDialog>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,7 +20,8 @@
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QString Prompt = QStringLiteral("Do you want to save your changes to '%1'?");
 
@@ -54,7 +55,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
-
 
 } // namespace
 
@@ -143,8 +143,9 @@ TEST(DocumentLifecycle, AFailedOpenReportsAndKeepsEverything)
     e.window.mnuOpen_Click();
     EXPECT_EQ(host.last().title, QStringLiteral("Open Error"));
     EXPECT_EQ(host.last().style, MsgBoxStyle::Critical);
-    EXPECT_EQ(host.last().text,
-              QStringLiteral("The following error has occurred:\r\nError # 321 - Invalid file format"));
+    EXPECT_EQ(
+        host.last().text,
+        QStringLiteral("The following error has occurred:\r\nError # 321 - Invalid file format"));
     EXPECT_EQ(e.window.m_sFileName, good);
     EXPECT_EQ(e.caption(), QStringLiteral("BW Wordlark - ") + good);
     EXPECT_EQ(e.editor().Text(), QStringLiteral("!kept"));
@@ -358,7 +359,8 @@ TEST(Undo, ExchangesTheDocumentWithTheSnapshot)
     EXPECT_EQ(e.editor().SelBold(), true);
 }
 
-namespace {
+namespace
+{
 
 QString pdfText(const QString& pdf)
 {

@@ -10,11 +10,12 @@
 
 #include <QAction>
 #include <QMenuBar>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct ShownWindow {
     frmRTBEditor window;
@@ -55,8 +56,8 @@ TEST(MainWindow, StartsUntitledWithBothToolbarsAndEightPanels)
               QStringLiteral("Date/Time"));
     EXPECT_EQ(w.window.tbrFormatting->Buttons(QStringLiteral("AlignCenter")).ToolTipText(),
               QStringLiteral("Center"));
-    for (const char* key : {"MainText", "FontInfo", "Date", "Time", "CapsLock", "NumLock",
-                            "ScrollLock", "Overwrite"})
+    for (const char* key :
+         {"MainText", "FontInfo", "Date", "Time", "CapsLock", "NumLock", "ScrollLock", "Overwrite"})
         EXPECT_NO_THROW(w.window.sbrMain->Panels(QString::fromLatin1(key))) << key;
     EXPECT_FALSE(w.window.sbrMain->Panels(QStringLiteral("Overwrite")).Enabled());
     EXPECT_EQ(w.window.sbrMain->Panels(QStringLiteral("Overwrite")).Text(), QStringLiteral("OVR"));

@@ -1,5 +1,5 @@
-#include "platform/Forms.h"
 #include "shell/modForm.h"
+#include "platform/Forms.h"
 
 #include <QDialog>
 #include <QTest>

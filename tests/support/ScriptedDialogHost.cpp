@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 const char* kindName(ScriptedDialogHost::Kind kind)
 {
     switch (kind) {
@@ -107,8 +108,8 @@ void ScriptedDialogHost::answerPrint(const QString& pdfPath, bool selection)
                             auto* printer = static_cast<QPrinter*>(out);
                             printer->setOutputFormat(QPrinter::PdfFormat);
                             printer->setOutputFileName(pdfPath);
-                            request.flags = selection ? (request.flags | 0x1)
-                                                      : (request.flags & ~0x1L);
+                            request.flags =
+                                selection ? (request.flags | 0x1) : (request.flags & ~0x1L);
                             return true;
                         }});
 }

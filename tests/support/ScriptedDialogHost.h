@@ -32,8 +32,8 @@ public:
 
     // Script entries, answered in order.
     void answerMessageBox(int result);
-    void answerOpen(const QString& fileName);   // empty: cancel
-    void answerSave(const QString& fileName);   // empty: cancel
+    void answerOpen(const QString& fileName); // empty: cancel
+    void answerSave(const QString& fileName); // empty: cancel
     void answerFont(std::function<bool(FontChoice&)> answer);
     void answerColor(std::function<bool(QColor&)> answer);
     // Prints to a PDF file; selection=true reports the "selection" choice. Empty path: cancel.
