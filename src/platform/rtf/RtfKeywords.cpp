@@ -222,6 +222,7 @@ constexpr Entry Entries[] = {
     {"tqdec", Kw::Tqdec},
     {"ls", Kw::Ls},
     {"ilvl", Kw::Ilvl},
+    {"wlbulletlevel", Kw::WlBulletLevel},
 
     {"pnlvlblt", Kw::PnLvlBlt},
     {"pnlvlbody", Kw::PnLvlBody},

@@ -97,6 +97,7 @@ enum class Kw : uint16_t {
     Tqdec,
     Ls,
     Ilvl,
+    WlBulletLevel,
     // Lists
     PnLvlBlt,
     PnLvlBody,

@@ -104,6 +104,7 @@ struct ParaState {
     uint8_t slMult = 0;
     uint8_t tabCount = 0;
     uint8_t pendingTabKind = 0;
+    uint8_t bulletLevel = 0; // \wlbulletlevel: the level Wordlark wrote, 0 when not given
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     int ls = 0, ilvl = 0;
     Tab tabs[MaxTabs];
@@ -861,6 +862,9 @@ void Reader::onWord(const Token& token)
     case Kw::Ilvl:
         p.ilvl = std::clamp(param, 0, 8);
         break;
+    case Kw::WlBulletLevel:
+        p.bulletLevel = static_cast<uint8_t>(std::clamp(param, 0, 9));
+        break;
 
     // Text
     case Kw::Par:
@@ -1459,7 +1463,15 @@ void Reader::endParagraph(bool tableRow)
     para.inTable = 0;
     para.pendingTabKind = 0;
     BlockKey key;
-    key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+    if (bullet && para.pn == 1) {
+        // The \pn scheme has one bullet level; deeper bullets are told by their indent.
+        key.bulletLevel = para.bulletLevel ? para.bulletLevel : std::clamp(para.li / 720, 1, 9);
+        para.ilvl = key.bulletLevel - 1;
+        para.bulletLevel = 0;
+    } else {
+        key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+    }
+    para.bulletLevel = 0;
     key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
     para.pageBreakBefore = 0;
     para.pn = 0;
