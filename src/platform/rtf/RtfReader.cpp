@@ -144,6 +144,10 @@ struct Group {
     Dest dest = Dest::Body;
     Dest outer = Dest::Body; // where \result, \ud and \shptxt lead back to
     uint8_t uc = 1;
+    // Where associated properties (\afs, \ab, \ai) go: right-to-left (\rtlch) and \hich runs
+    // have their own; otherwise they are the run's, as LibreOffice reads them.
+    bool assocRtl = false;
+    bool assocHich = false;
     bool star = false;
     // Set on the group that began the thing, never inherited by inner groups:
     bool pictOwner = false;
@@ -726,6 +730,7 @@ void Reader::onWord(const Token& token)
         c = CharState();
         c.font = m_defaultFont;
         c.link = link;
+        g.assocRtl = g.assocHich = false;
         break;
     }
     case Kw::F:
@@ -786,6 +791,31 @@ void Reader::onWord(const Token& token)
         break;
     case Kw::V:
         c.hidden = on;
+        break;
+    case Kw::RtlCh:
+        g.assocRtl = true;
+        break;
+    case Kw::LtrCh:
+        g.assocRtl = false;
+        break;
+    case Kw::HiCh:
+        g.assocHich = true;
+        break;
+    case Kw::LoCh:
+    case Kw::DbCh:
+        g.assocHich = false;
+        break;
+    case Kw::AFs:
+        if (!g.assocRtl && !g.assocHich)
+            c.halfPoints = has && param > 0 ? std::min(param, 3276) : 24;
+        break;
+    case Kw::AB:
+        if (!g.assocRtl && !g.assocHich)
+            c.bold = on;
+        break;
+    case Kw::AI:
+        if (!g.assocRtl && !g.assocHich)
+            c.italic = on;
         break;
 
     // Paragraph formatting

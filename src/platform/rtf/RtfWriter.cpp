@@ -157,7 +157,8 @@ bool looksLikeMetafile(const QString& kind, const QByteArray& b)
         const int type = u[0] | (u[1] << 8);
         const int headerWords = u[2] | (u[3] << 8);
         const int version = u[4] | (u[5] << 8);
-        return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
+        return (type == 1 || type == 2) && headerWords == 9 &&
+               (version == 0x0100 || version == 0x0300);
     }
     return true;
 }
