@@ -130,3 +130,19 @@ TEST(RtfParagraphFormatting, BreaksAndTheLastParagraphMark)
     d = readRtf(doc("a\\par\\f2\\fs40 \\par"));
     EXPECT_DOUBLE_EQ(paragraph(*d, 1).charFormat().fontPointSize(), 20.0);
 }
+
+TEST(RtfCharacterFormatting, AssociatedPropertiesAsLibreOfficeWritesThem)
+{
+    // Right-to-left and \hich runs keep their associated size and bold to themselves; elsewhere
+    // (LibreOffice's \dbch runs of CJK text) they are the run's.
+    auto d = readRtf(doc(
+        "\\rtlch\\af1\\afs40\\ab \\ltrch\\fs20 a{\\hich\\af2\\loch\\f2\\dbch\\afs30\\ab\\dbch b}"
+        "{\\hich\\afs50\\ab c}{\\rtlch\\ai \\ltrch\\loch d}\\par"));
+    EXPECT_DOUBLE_EQ(formatOf(*d, "a").fontPointSize(), 10.0);
+    EXPECT_FALSE(isBold(formatOf(*d, "a")));
+    EXPECT_DOUBLE_EQ(formatOf(*d, "b").fontPointSize(), 15.0);
+    EXPECT_TRUE(isBold(formatOf(*d, "b")));
+    EXPECT_DOUBLE_EQ(formatOf(*d, "c").fontPointSize(), 10.0);
+    EXPECT_FALSE(isBold(formatOf(*d, "c")));
+    EXPECT_FALSE(formatOf(*d, "d").fontItalic());
+}

@@ -60,10 +60,14 @@ void replaceDocument(const Model& model, QTextDocument& document)
 {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
-    document.clear();
-    addResources(model, document);
+    // Clearing inside the edit block makes the whole document one change from empty, which a
+    // shown document's layout lays out lazily (as setPlainText does); cleared outside it, the
+    // layout would lay out every page before returning (seconds for 1,000 pages).
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
+    document.clear();
+    cursor = QTextCursor(&document);
+    addResources(model, document);
     QTextList* list = nullptr;
     int listLevel = 0;
     for (size_t i = 0; i < model.blocks.size(); ++i) {

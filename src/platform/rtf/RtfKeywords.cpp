@@ -195,6 +195,14 @@ constexpr Entry Entries[] = {
     {"v", Kw::V},
     {"fs", Kw::Fs},
     {"wlcharoffset", Kw::WlCharOffset},
+    {"afs", Kw::AFs},
+    {"ab", Kw::AB},
+    {"ai", Kw::AI},
+    {"rtlch", Kw::RtlCh},
+    {"ltrch", Kw::LtrCh},
+    {"loch", Kw::LoCh},
+    {"hich", Kw::HiCh},
+    {"dbch", Kw::DbCh},
 
     {"pard", Kw::Pard},
     {"ql", Kw::Ql},
@@ -222,6 +230,7 @@ constexpr Entry Entries[] = {
     {"tqdec", Kw::Tqdec},
     {"ls", Kw::Ls},
     {"ilvl", Kw::Ilvl},
+    {"wlbulletlevel", Kw::WlBulletLevel},
 
     {"pnlvlblt", Kw::PnLvlBlt},
     {"pnlvlbody", Kw::PnLvlBody},

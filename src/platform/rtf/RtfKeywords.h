@@ -72,6 +72,14 @@ enum class Kw : uint16_t {
     V,
     Fs,
     WlCharOffset,
+    AFs,
+    AB,
+    AI,
+    RtlCh,
+    LtrCh,
+    LoCh,
+    HiCh,
+    DbCh,
     // Paragraph formatting
     Pard,
     Ql,
@@ -97,6 +105,7 @@ enum class Kw : uint16_t {
     Tqdec,
     Ls,
     Ilvl,
+    WlBulletLevel,
     // Lists
     PnLvlBlt,
     PnLvlBody,

@@ -104,6 +104,7 @@ struct ParaState {
     uint8_t slMult = 0;
     uint8_t tabCount = 0;
     uint8_t pendingTabKind = 0;
+    uint8_t bulletLevel = 0; // \wlbulletlevel: the level Wordlark wrote, 0 when not given
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     int ls = 0, ilvl = 0;
     Tab tabs[MaxTabs];
@@ -143,6 +144,10 @@ struct Group {
     Dest dest = Dest::Body;
     Dest outer = Dest::Body; // where \result, \ud and \shptxt lead back to
     uint8_t uc = 1;
+    // Where associated properties (\afs, \ab, \ai) go: right-to-left (\rtlch) and \hich runs
+    // have their own; otherwise they are the run's, as LibreOffice reads them.
+    bool assocRtl = false;
+    bool assocHich = false;
     bool star = false;
     // Set on the group that began the thing, never inherited by inner groups:
     bool pictOwner = false;
@@ -725,6 +730,7 @@ void Reader::onWord(const Token& token)
         c = CharState();
         c.font = m_defaultFont;
         c.link = link;
+        g.assocRtl = g.assocHich = false;
         break;
     }
     case Kw::F:
@@ -785,6 +791,31 @@ void Reader::onWord(const Token& token)
         break;
     case Kw::V:
         c.hidden = on;
+        break;
+    case Kw::RtlCh:
+        g.assocRtl = true;
+        break;
+    case Kw::LtrCh:
+        g.assocRtl = false;
+        break;
+    case Kw::HiCh:
+        g.assocHich = true;
+        break;
+    case Kw::LoCh:
+    case Kw::DbCh:
+        g.assocHich = false;
+        break;
+    case Kw::AFs:
+        if (!g.assocRtl && !g.assocHich)
+            c.halfPoints = has && param > 0 ? std::min(param, 3276) : 24;
+        break;
+    case Kw::AB:
+        if (!g.assocRtl && !g.assocHich)
+            c.bold = on;
+        break;
+    case Kw::AI:
+        if (!g.assocRtl && !g.assocHich)
+            c.italic = on;
         break;
 
     // Paragraph formatting
@@ -860,6 +891,9 @@ void Reader::onWord(const Token& token)
         break;
     case Kw::Ilvl:
         p.ilvl = std::clamp(param, 0, 8);
+        break;
+    case Kw::WlBulletLevel:
+        p.bulletLevel = static_cast<uint8_t>(std::clamp(param, 0, 9));
         break;
 
     // Text
@@ -1459,7 +1493,15 @@ void Reader::endParagraph(bool tableRow)
     para.inTable = 0;
     para.pendingTabKind = 0;
     BlockKey key;
-    key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+    if (bullet && para.pn == 1) {
+        // The \pn scheme has one bullet level; deeper bullets are told by their indent.
+        key.bulletLevel = para.bulletLevel ? para.bulletLevel : std::clamp(para.li / 720, 1, 9);
+        para.ilvl = key.bulletLevel - 1;
+        para.bulletLevel = 0;
+    } else {
+        key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+    }
+    para.bulletLevel = 0;
     key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
     para.pageBreakBefore = 0;
     para.pn = 0;

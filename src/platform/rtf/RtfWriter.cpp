@@ -17,6 +17,7 @@
 #include <QTextList>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <unordered_map>
@@ -134,6 +135,34 @@ void appendHex(std::string& out, const QByteArray& bytes)
     }
 }
 
+uint32_t readLe32(const QByteArray& b, int at)
+{
+    const auto* u = reinterpret_cast<const uint8_t*>(b.constData() + at);
+    return u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<uint32_t>(u[3]) << 24);
+}
+
+// Whether metafile bytes have a metafile's header. Other word processors refuse a whole document
+// over a broken metafile, so bytes that fail this are not written back.
+bool looksLikeMetafile(const QString& kind, const QByteArray& b)
+{
+    if (kind == u"emf")
+        return b.size() >= 88 && readLe32(b, 0) == 1 && readLe32(b, 40) == 0x464D4520;
+    if (kind == u"wmf") {
+        int at = 0;
+        if (b.size() >= 22 && readLe32(b, 0) == 0x9AC6CDD7)
+            at = 22; // placeable header
+        if (b.size() < at + 18)
+            return false;
+        const auto* u = reinterpret_cast<const uint8_t*>(b.constData() + at);
+        const int type = u[0] | (u[1] << 8);
+        const int headerWords = u[2] | (u[3] << 8);
+        const int version = u[4] | (u[5] << 8);
+        return (type == 1 || type == 2) && headerWords == 9 &&
+               (version == 0x0100 || version == 0x0300);
+    }
+    return true;
+}
+
 bool isBulletStyle(QTextListFormat::Style style)
 {
     return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
@@ -190,6 +219,7 @@ private:
 
     std::unordered_map<int, int> m_propsOfFormat; // format index -> props id
     std::vector<std::string> m_props;
+    std::vector<bool> m_propsGrouped; // written in a group of their own (see propsFor)
     std::unordered_map<std::string, int> m_propsIds;
     int m_currentProps = -1;
 
@@ -264,12 +294,17 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         if (halfPoints * 10.0 != offset)
             appendWord(p, "\\wlcharoffset", std::lround(offset * 100.0));
     }
+    // Superscript and subscript runs go in a group of their own: LibreOffice does not end \super at
+    // a following \plain and loses the rest of the paragraph.
+    bool grouped = false;
     switch (format.verticalAlignment()) {
     case QTextCharFormat::AlignSuperScript:
         p += "\\super";
+        grouped = true;
         break;
     case QTextCharFormat::AlignSubScript:
         p += "\\sub";
+        grouped = true;
         break;
     default:
         break;
@@ -294,6 +329,7 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         id = static_cast<int>(m_props.size());
         m_propsIds.emplace(p, id);
         m_props.push_back(std::move(p));
+        m_propsGrouped.push_back(grouped);
     }
     m_propsOfFormat.emplace(formatIndex, id);
     return id;
@@ -345,13 +381,18 @@ void Writer::writeParagraphStart(const QTextBlock& block)
             appendText(out, number.constData(), number.size());
             out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
         }
-        if (indent > 1)
-            appendWord(out, "\\ilvl", indent - 1);
     }
     if (fi)
         appendWord(out, "\\fi", fi);
     if (li)
         appendWord(out, "\\li", li);
+    // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
+    // reader also by this word, which other readers ignore.
+    if (list && isBulletStyle(list->format().style())) {
+        const int level = std::max(1, list->format().indent());
+        if (std::clamp(li / 720, 1, 9) != level)
+            appendWord(out, "\\wlbulletlevel", level);
+    }
     if (const int ri = twips(f.rightMargin()))
         appendWord(out, "\\ri", ri);
     if (const int sb = twips(f.topMargin()))
@@ -468,7 +509,7 @@ void Writer::writePicture(const QTextImageFormat& format)
     if (!original.isEmpty() && (kind == u"png" || kind == u"jpeg")) {
         word = kind == u"png" ? "\\pngblip" : "\\jpegblip";
         bytes = original;
-    } else if (!original.isEmpty() && metafile) {
+    } else if (!original.isEmpty() && metafile && looksLikeMetafile(kind, original)) {
         word = kind == u"wmf"       ? "\\wmetafile8"
                : kind == u"emf"     ? "\\emfblip"
                : kind == u"macpict" ? "\\macpict"
@@ -543,8 +584,16 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
             }
             if (!href.isEmpty() && !m_linkOpen)
                 openLink(href);
-            setProps(propsFor(fragment.charFormatIndex(), format));
-            appendText(m_body, raw.constData() + fs, fe - fs);
+            const int props = propsFor(fragment.charFormatIndex(), format);
+            if (m_propsGrouped[static_cast<size_t>(props)]) {
+                m_body += '{';
+                m_body += m_props[static_cast<size_t>(props)];
+                appendText(m_body, raw.constData() + fs, fe - fs);
+                m_body += '}';
+            } else {
+                setProps(props);
+                appendText(m_body, raw.constData() + fs, fe - fs);
+            }
             wroteText = true;
         }
         closeLink();
