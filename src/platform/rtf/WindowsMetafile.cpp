@@ -152,10 +152,6 @@ struct Malformed
     QString message;
 };
 
-struct WorkExhausted
-{
-};
-
 [[noreturn]] void malformed(const char* message)
 {
     throw Malformed{QString::fromLatin1(message)};
@@ -614,6 +610,8 @@ public:
     }
 
     // Plays every record. With no painter only the extent of what would be drawn is measured.
+    // Once the work is used up nothing more is drawn, but the remaining records are still read
+    // and checked, so that whether a metafile is refused never depends on the size drawn at.
     void play(QPainter* painter)
     {
         m_painter = painter;
@@ -626,15 +624,11 @@ public:
         m_bounds = QRectF();
         m_haveBounds = false;
         std::fill(m_objects.begin(), m_objects.end(), GdiObject());
-        try {
-            forEachRecord(m_bytes, m_header.recordsStart, [this](quint16 function, Params params) {
-                charge(1);
-                playRecord(function, params);
-                return true;
-            });
-        } catch (const WorkExhausted&) {
-            m_exhausted = true;
-        }
+        forEachRecord(m_bytes, m_header.recordsStart, [this](quint16 function, Params params) {
+            charge(1);
+            playRecord(function, params);
+            return true;
+        });
     }
 
     QRectF measuredBounds() const { return m_bounds; }
@@ -703,11 +697,12 @@ private:
 
     // ---- work and drawing
 
+    // Counts work; past the budget `m_exhausted` is set and nothing more is drawn.
     void charge(quint64 operations)
     {
         m_operations += operations;
         if (m_operations > kOperationBudget)
-            throw WorkExhausted{};
+            m_exhausted = true;
     }
 
     void chargePixels(qreal pixels)
@@ -716,7 +711,7 @@ private:
             return;
         m_pixels += quint64(std::min(pixels, qreal(kPixelBudget) + 1));
         if (m_pixels > kPixelBudget)
-            throw WorkExhausted{};
+            m_exhausted = true;
     }
 
     // The pixels the rasteriser walks for a shape of this extent (it walks every row of the shape
@@ -857,6 +852,8 @@ private:
     void drawPath(QPainterPath path, bool fill, qsizetype points)
     {
         charge(quint64(points));
+        if (m_exhausted)
+            return;
         const Qt::FillRule rule = m_state.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill;
         path.setFillRule(rule);
         const QRectF extent = path.controlPointRect();
@@ -882,6 +879,8 @@ private:
             chargePixels(length * 8);
         if (pen)
             chargePixels(length * 8 + length * pen->widthF() * 8);
+        if (m_exhausted)
+            return;
         applyClip();
         if (!comfortableRect().contains(touched)) {
             // A shape far larger than the image: only its part around the image is drawn.
@@ -889,6 +888,8 @@ private:
             const QList<QPolygonF> polygons = path.toSubpathPolygons();
             for (const QPolygonF& polygon : polygons)
                 charge(quint64(polygon.size()));
+            if (m_exhausted)
+                return;
             if (brush) {
                 QPainterPath clipped;
                 clipped.setFillRule(rule);
@@ -956,6 +957,8 @@ private:
         if (rect.isEmpty())
             return;
         chargeArea(rect, fillFactor(brush));
+        if (m_exhausted)
+            return;
         applyClip();
         m_painter->setCompositionMode(mode);
         m_painter->fillRect(rect, brush);
@@ -1060,7 +1063,7 @@ private:
             const qint16 which = p.i16();
             qsizetype target = -1; // the index in m_saved to restore
             if (which < 0)
-                target = m_saved.size() + which;
+                target = qsizetype(m_saved.size()) + which;
             else if (which > 0)
                 target = which - 1;
             if (target >= 0 && target < qsizetype(m_saved.size())) {
@@ -1097,8 +1100,9 @@ private:
             o.brush.style = 5;
             if (style != 3) { // a DIB follows (BS_PATTERN would be a device-dependent bitmap)
                 const QByteArray dib = p.bytes(p.remaining());
-                o.brush.pattern = decodeDib(dib, usage == 1);
                 charge(quint64(dib.size()));
+                if (!m_exhausted)
+                    o.brush.pattern = decodeDib(dib, usage == 1);
                 if (!o.brush.pattern.isNull() && qint64(o.brush.pattern.width()) * o.brush.pattern.height() > 256 * 256)
                     o.brush.pattern = QImage();
             }
@@ -1156,6 +1160,8 @@ private:
         case META_INTERSECTCLIPRECT:
         case META_EXCLUDECLIPRECT: {
             const qint16 bottom = p.i16(), right = p.i16(), top = p.i16(), left = p.i16();
+            if (m_exhausted)
+                break; // nothing more is drawn: the clipping no longer matters
             const QRect r = deviceRectForClip(mapRect(left, top, right, bottom));
             const QRegion current = s.clip ? *s.clip : QRegion(imageRect());
             s.clip = function == META_INTERSECTCLIPRECT ? current.intersected(r) : current.subtracted(r);
@@ -1165,7 +1171,7 @@ private:
         }
         case META_OFFSETCLIPRGN: {
             const qint16 y = p.i16(), x = p.i16();
-            if (s.clip) {
+            if (s.clip && !m_exhausted) {
                 const Scale sc = logicalScale();
                 const qreal dx = std::clamp(x * sc.x * m_referenceScale.x(), qreal(-2 * kMaxImageSide),
                                             qreal(2 * kMaxImageSide));
@@ -1430,6 +1436,8 @@ private:
                  qint16 xDest, qint16 yDest, qint16 destWidth, qint16 destHeight)
     {
         charge(quint64(dib.size()));
+        if (m_exhausted)
+            return;
         const QRectF dest = mapRect(xDest, yDest, xDest + destWidth, yDest + destHeight);
         if (destWidth == 0 || destHeight == 0 || !reasonable(dest))
             return;
@@ -1445,6 +1453,8 @@ private:
             return;
         chargePixels(qreal(image.width()) * image.height());
         chargeArea(dest);
+        if (m_exhausted)
+            return;
         // The source rectangle counts its rows from the bottom of the bitmap; a source that does
         // not fit the bitmap stands for the whole of it.
         source = source.normalized();
@@ -1510,6 +1520,8 @@ private:
                   const std::optional<QRectF>& rect, const std::vector<qint16>& dx)
     {
         charge(quint64(raw.size()) + 1);
+        if (m_exhausted)
+            return;
         const DcState& s = m_state;
         const bool updatePosition = s.textAlign & 0x0001; // TA_UPDATECP
         if (updatePosition)
@@ -1587,6 +1599,8 @@ private:
         if (!deviceBox.intersects(QRectF(imageRect())))
             return;
         chargeArea(deviceBox);
+        if (m_exhausted)
+            return;
         applyClip();
         m_painter->save();
         if (rect && (options & 0x0004)) // ETO_CLIPPED

@@ -8,10 +8,15 @@
 // draws the common records onto an image, skips unknown ones and rejects malformed files.
 //
 // Bounds: the input is at most 256 MiB, the image at most 4096 x 4096 pixels, at most one million
-// records are played and the drawing work is capped (a metafile past the cap keeps what was drawn
-// so far); SaveDC nests at most 256 deep; embedded bitmaps are at most 16384 pixels a side and
-// 16 million pixels. Records whose size is zero or reaches past the data, object indexes outside
-// the object table, records too short for their parameters and empty bounds reject the file.
+// records are played and the drawing work is capped (past the cap nothing more is drawn, the rest
+// is still checked, and the picture keeps what was drawn); SaveDC nests at most 256 deep; embedded
+// bitmaps are at most 16384 pixels a side and 16 million pixels. Records whose size is below the
+// minimum or reaches past the data, object indexes outside the object table, records too short for
+// their parameters and empty placeable bounds reject the file.
+//
+// Shapes are drawn with hard edges at twice the picture's size and scaled down (pictures up to
+// 2048 pixels a side), which smooths them. Text needs a QGuiApplication; without one it is not
+// drawn. The background is opaque white.
 namespace wmf {
 
 // True when the bytes start like a Windows metafile.
