@@ -17,7 +17,7 @@ namespace
 
 constexpr int PictureSize = 16;
 
-// The freedesktop icon name for each key where the naming specification has one.
+// The freedesktop icon name for each key where the desktop icon themes have one.
 QString themeNameFor(const QString& key)
 {
     static const QHash<QString, QString> names = {

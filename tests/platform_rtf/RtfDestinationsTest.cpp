@@ -17,7 +17,7 @@ TEST(RtfDestinations, UnknownAndHiddenDestinationsAreSkippedWhole)
     EXPECT_EQ(paragraphs(*d), QStringList({"abc"}));
 
     // A known destination word after \* is read, an unknown word without \* is ignored and its
-    // text shown (as the RTF specification says).
+    // text shown, as readers of RTF are expected to do.
     d = readRtf(doc("{\\*\\fldinst x}{\\wlunknownword shown}\\par"));
     EXPECT_EQ(paragraphs(*d), QStringList({"shown"}));
 
