@@ -541,6 +541,17 @@ TEST(WindowsMetafile, HostileInputsStayBounded)
         absurd.rectangle(-32768, -32768, 32767, 32767);
     QString error;
     wmf::render(absurd.bytes(true, QRect(0, 0, 32767, 32767), 1), QSize(), &error);
+
+    // Past the work cap the rest is still checked: a malformed record at the end refuses the
+    // file at every size.
+    WmfWriter capped;
+    capped.windowExt(100, 100).brush(0, kRed).select(0);
+    for (int i = 0; i < 2000; ++i)
+        capped.rectangle(0, 0, 100, 100);
+    capped.select(50);
+    const QByteArray cappedBytes = capped.bytes(true, QRect(0, 0, 100, 100), 2);
+    EXPECT_TRUE(wmf::render(cappedBytes).isNull());
+    EXPECT_TRUE(wmf::render(cappedBytes, QSize(10, 10)).isNull());
     EXPECT_LT(timer.elapsed(), 60000);
 }
 
