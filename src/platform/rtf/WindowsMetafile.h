@@ -17,7 +17,8 @@
 // Shapes are drawn with hard edges at twice the picture's size and scaled down (pictures up to
 // 2048 pixels a side), which smooths them. Text needs a QGuiApplication; without one it is not
 // drawn. The background is opaque white.
-namespace wmf {
+namespace wmf
+{
 
 // True when the bytes start like a Windows metafile.
 bool looksLikeMetafile(const QByteArray& bytes);
