@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 void ensureApplication()
 {
@@ -38,8 +39,8 @@ void check(const QImage& image, const QString& error, QSize bound)
             fail("a refusal without a message");
         return;
     }
-    if (image.width() < 1 || image.height() < 1 || image.width() > bound.width()
-        || image.height() > bound.height())
+    if (image.width() < 1 || image.height() < 1 || image.width() > bound.width() ||
+        image.height() > bound.height())
         fail("a picture outside the size bounds");
 }
 

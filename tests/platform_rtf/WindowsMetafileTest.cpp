@@ -9,7 +9,8 @@
 
 #include <initializer_list>
 
-namespace {
+namespace
+{
 
 // Writes small metafiles: a placeable header (optional), the standard header and records.
 class WmfWriter
@@ -121,8 +122,8 @@ public:
         return raw(0x0F43, params);
     }
 
-    QByteArray bytes(bool placeable = true, QRect bounds = QRect(0, 0, 100, 100), int unitsPerInch = 96,
-                     int objects = 8) const
+    QByteArray bytes(bool placeable = true, QRect bounds = QRect(0, 0, 100, 100),
+                     int unitsPerInch = 96, int objects = 8) const
     {
         QByteArray out;
         if (placeable) {
@@ -155,7 +156,10 @@ public:
         appendU16(e, 0);
         return e;
     }
-    static quint32 colorRef(QRgb rgb) { return quint32(qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16); }
+    static quint32 colorRef(QRgb rgb)
+    {
+        return quint32(qRed(rgb) | qGreen(rgb) << 8 | qBlue(rgb) << 16);
+    }
     static void appendU16(QByteArray& out, quint16 v)
     {
         char b[2];
@@ -387,9 +391,9 @@ TEST(WindowsMetafile, ShapesFarLargerThanThePictureAreDrawnWhereTheyShow)
 {
     WmfWriter w;
     w.windowExt(100, 100).pen(0, 0, kBlue).select(0).brush(0, kRed).select(1);
-    w.ellipse(-15950, 50, 16050, 32050);        // a huge circle whose top touches y = 50
-    w.rectangle(-30000, -30000, 30000, 20);      // a huge rectangle ending at y = 20
-    w.moveTo(-30000, 35).lineTo(30000, 35);      // a long line across
+    w.ellipse(-15950, 50, 16050, 32050);    // a huge circle whose top touches y = 50
+    w.rectangle(-30000, -30000, 30000, 20); // a huge rectangle ending at y = 20
+    w.moveTo(-30000, 35).lineTo(30000, 35); // a long line across
     const QImage image = rendered(w.bytes());
     EXPECT_EQ(at(image, 50, 45), kWhite);
     EXPECT_EQ(at(image, 50, 55), kRed);
@@ -442,8 +446,8 @@ TEST(WindowsMetafile, ObjectTableSaveAndRestore)
 {
     WmfWriter w;
     w.windowExt(100, 100).pen(5, 0, kBlack).select(0);
-    w.brush(0, kRed);   // slot 1
-    w.brush(0, kBlue);  // slot 2
+    w.brush(0, kRed);  // slot 1
+    w.brush(0, kBlue); // slot 2
     w.remove(1);
     w.brush(0, kGreen); // takes the freed slot 1
     w.select(1).rectangle(0, 0, 20, 20);
@@ -541,6 +545,17 @@ TEST(WindowsMetafile, HostileInputsStayBounded)
         absurd.rectangle(-32768, -32768, 32767, 32767);
     QString error;
     wmf::render(absurd.bytes(true, QRect(0, 0, 32767, 32767), 1), QSize(), &error);
+
+    // Past the work cap the rest is still checked: a malformed record at the end refuses the
+    // file at every size.
+    WmfWriter capped;
+    capped.windowExt(100, 100).brush(0, kRed).select(0);
+    for (int i = 0; i < 2000; ++i)
+        capped.rectangle(0, 0, 100, 100);
+    capped.select(50);
+    const QByteArray cappedBytes = capped.bytes(true, QRect(0, 0, 100, 100), 2);
+    EXPECT_TRUE(wmf::render(cappedBytes).isNull());
+    EXPECT_TRUE(wmf::render(cappedBytes, QSize(10, 10)).isNull());
     EXPECT_LT(timer.elapsed(), 60000);
 }
 

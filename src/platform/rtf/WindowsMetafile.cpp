@@ -17,8 +17,10 @@
 #include <optional>
 #include <vector>
 
-namespace wmf {
-namespace {
+namespace wmf
+{
+namespace
+{
 
 // ---- Limits ------------------------------------------------------------------------------------
 
@@ -147,8 +149,7 @@ bool isDrawingRecord(quint16 function)
 
 // ---- Errors and reading ------------------------------------------------------------------------
 
-struct Malformed
-{
+struct Malformed {
     QString message;
 };
 
@@ -229,10 +230,9 @@ QColor colorRef(quint32 value)
 
 // ---- Headers -----------------------------------------------------------------------------------
 
-struct Header
-{
+struct Header {
     bool placeable = false;
-    QRectF bounds;     // placeable bounds, logical units (normalised)
+    QRectF bounds; // placeable bounds, logical units (normalised)
     int unitsPerInch = 0;
     int objectCount = 0;
     qsizetype recordsStart = 0;
@@ -307,23 +307,20 @@ void forEachRecord(const QByteArray& bytes, qsizetype start, Visit&& visit)
 
 // ---- Device context ----------------------------------------------------------------------------
 
-struct PenDef
-{
+struct PenDef {
     int style = 0;
     qreal width = 0;
     QColor color = Qt::black;
 };
 
-struct BrushDef
-{
+struct BrushDef {
     int style = 0;
     QColor color = Qt::white;
     int hatch = 0;
     QImage pattern;
 };
 
-struct FontDef
-{
+struct FontDef {
     int height = 0;
     int escapement = 0;
     int weight = 400;
@@ -334,8 +331,7 @@ struct FontDef
     QString face;
 };
 
-struct GdiObject
-{
+struct GdiObject {
     enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
     PenDef pen;
     BrushDef brush;
@@ -353,8 +349,7 @@ enum MapMode {
     MM_ANISOTROPIC = 8
 };
 
-struct DcState
-{
+struct DcState {
     PenDef pen;
     BrushDef brush;
     FontDef font;
@@ -382,23 +377,57 @@ QString decodeText(const QByteArray& raw, int charset)
     switch (charset) {
     case 2: // SYMBOL: the font's own glyphs sit at the byte values
         return QString::fromLatin1(raw);
-    case 77: name = "macintosh"; break;
-    case 128: name = "Shift_JIS"; break;
-    case 129: name = "windows-949"; break;
-    case 130: name = "x-johab"; break;
-    case 134: name = "GBK"; break;
-    case 136: name = "Big5"; break;
-    case 161: name = "windows-1253"; break;
-    case 162: name = "windows-1254"; break;
-    case 163: name = "windows-1258"; break;
-    case 177: name = "windows-1255"; break;
-    case 178: name = "windows-1256"; break;
-    case 186: name = "windows-1257"; break;
-    case 204: name = "windows-1251"; break;
-    case 222: name = "windows-874"; break;
-    case 238: name = "windows-1250"; break;
-    case 255: name = "IBM437"; break;
-    default: name = "windows-1252"; break;
+    case 77:
+        name = "macintosh";
+        break;
+    case 128:
+        name = "Shift_JIS";
+        break;
+    case 129:
+        name = "windows-949";
+        break;
+    case 130:
+        name = "x-johab";
+        break;
+    case 134:
+        name = "GBK";
+        break;
+    case 136:
+        name = "Big5";
+        break;
+    case 161:
+        name = "windows-1253";
+        break;
+    case 162:
+        name = "windows-1254";
+        break;
+    case 163:
+        name = "windows-1258";
+        break;
+    case 177:
+        name = "windows-1255";
+        break;
+    case 178:
+        name = "windows-1256";
+        break;
+    case 186:
+        name = "windows-1257";
+        break;
+    case 204:
+        name = "windows-1251";
+        break;
+    case 222:
+        name = "windows-874";
+        break;
+    case 238:
+        name = "windows-1250";
+        break;
+    case 255:
+        name = "IBM437";
+        break;
+    default:
+        name = "windows-1252";
+        break;
     }
     QStringDecoder decoder(name);
     if (!decoder.isValid())
@@ -447,12 +476,12 @@ QImage decodeDib(const QByteArray& dib, bool paletteIndexColours)
     }
     if (paletteIndexColours && bitCount <= 8)
         return QImage(); // indexes into a palette the player does not keep
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24
-        && bitCount != 32)
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+        bitCount != 32)
         return QImage();
     const qint64 absHeight = height < 0 ? -height : height;
-    if (width <= 0 || absHeight == 0 || width > kMaxBitmapSide || absHeight > kMaxBitmapSide
-        || width * absHeight > kMaxBitmapPixels)
+    if (width <= 0 || absHeight == 0 || width > kMaxBitmapSide || absHeight > kMaxBitmapSide ||
+        width * absHeight > kMaxBitmapPixels)
         return QImage();
     if (colours > 4096 || (bitCount <= 8 && colours > 256))
         return QImage();
@@ -467,8 +496,8 @@ QImage decodeDib(const QByteArray& dib, bool paletteIndexColours)
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer, compression == 4 ? "jpeg" : "png");
         const QSize size = reader.size();
-        if (!size.isValid() || size.width() > kMaxBitmapSide || size.height() > kMaxBitmapSide
-            || qint64(size.width()) * size.height() > kMaxBitmapPixels)
+        if (!size.isValid() || size.width() > kMaxBitmapSide || size.height() > kMaxBitmapSide ||
+            qint64(size.width()) * size.height() > kMaxBitmapPixels)
             return QImage();
         return reader.read();
     }
@@ -477,7 +506,8 @@ QImage decodeDib(const QByteArray& dib, bool paletteIndexColours)
         if (stride * absHeight > available)
             return QImage();
     } else if (compression == 1 || compression == 2) {
-        if (height < 0 || (compression == 1 && bitCount != 8) || (compression == 2 && bitCount != 4))
+        if (height < 0 || (compression == 1 && bitCount != 8) ||
+            (compression == 2 && bitCount != 4))
             return QImage();
     } else {
         return QImage();
@@ -512,19 +542,31 @@ QPolygonF clipPolygon(const QPolygonF& polygon, const QRectF& window)
     for (int edge = 0; edge < 4 && !current.isEmpty(); ++edge) {
         auto inside = [&](const QPointF& p) {
             switch (edge) {
-            case 0: return p.x() >= window.left();
-            case 1: return p.x() <= window.right();
-            case 2: return p.y() >= window.top();
-            default: return p.y() <= window.bottom();
+            case 0:
+                return p.x() >= window.left();
+            case 1:
+                return p.x() <= window.right();
+            case 2:
+                return p.y() >= window.top();
+            default:
+                return p.y() <= window.bottom();
             }
         };
         auto cross = [&](const QPointF& a, const QPointF& b) {
             qreal t = 0;
             switch (edge) {
-            case 0: t = (window.left() - a.x()) / (b.x() - a.x()); break;
-            case 1: t = (window.right() - a.x()) / (b.x() - a.x()); break;
-            case 2: t = (window.top() - a.y()) / (b.y() - a.y()); break;
-            default: t = (window.bottom() - a.y()) / (b.y() - a.y()); break;
+            case 0:
+                t = (window.left() - a.x()) / (b.x() - a.x());
+                break;
+            case 1:
+                t = (window.right() - a.x()) / (b.x() - a.x());
+                break;
+            case 2:
+                t = (window.top() - a.y()) / (b.y() - a.y());
+                break;
+            default:
+                t = (window.bottom() - a.y()) / (b.y() - a.y());
+                break;
             }
             return a + (b - a) * t;
         };
@@ -604,8 +646,8 @@ public:
         m_initial.windowExt = QPointF(frame.width(), frame.height());
         m_initial.viewportOrg = QPointF(0, 0);
         m_initial.viewportExt = QPointF(reference.width(), reference.height());
-        m_referenceScale = QPointF(imageSize.width() / reference.width(),
-                                   imageSize.height() / reference.height());
+        m_referenceScale =
+            QPointF(imageSize.width() / reference.width(), imageSize.height() / reference.height());
         m_imageSize = imageSize;
     }
 
@@ -637,8 +679,7 @@ public:
 private:
     // ---- mapping
 
-    struct Scale
-    {
+    struct Scale {
         qreal x, y;
     };
 
@@ -657,12 +698,28 @@ private:
                 sy = std::copysign(m, sy);
             }
             break;
-        case MM_LOMETRIC: sx = 96.0 / 254; sy = -sx; break;
-        case MM_HIMETRIC: sx = 96.0 / 2540; sy = -sx; break;
-        case MM_LOENGLISH: sx = 96.0 / 100; sy = -sx; break;
-        case MM_HIENGLISH: sx = 96.0 / 1000; sy = -sx; break;
-        case MM_TWIPS: sx = 96.0 / 1440; sy = -sx; break;
-        default: break; // MM_TEXT
+        case MM_LOMETRIC:
+            sx = 96.0 / 254;
+            sy = -sx;
+            break;
+        case MM_HIMETRIC:
+            sx = 96.0 / 2540;
+            sy = -sx;
+            break;
+        case MM_LOENGLISH:
+            sx = 96.0 / 100;
+            sy = -sx;
+            break;
+        case MM_HIENGLISH:
+            sx = 96.0 / 1000;
+            sy = -sx;
+            break;
+        case MM_TWIPS:
+            sx = 96.0 / 1440;
+            sy = -sx;
+            break;
+        default:
+            break; // MM_TEXT
         }
         return {sx, sy};
     }
@@ -741,10 +798,10 @@ private:
     bool reasonable(const QRectF& deviceRect) const
     {
         const qreal limit = kMaxDeviceCoordinate;
-        return std::isfinite(deviceRect.left()) && std::isfinite(deviceRect.right())
-               && std::isfinite(deviceRect.top()) && std::isfinite(deviceRect.bottom())
-               && deviceRect.left() > -limit && deviceRect.right() < limit
-               && deviceRect.top() > -limit && deviceRect.bottom() < limit;
+        return std::isfinite(deviceRect.left()) && std::isfinite(deviceRect.right()) &&
+               std::isfinite(deviceRect.top()) && std::isfinite(deviceRect.bottom()) &&
+               deviceRect.left() > -limit && deviceRect.right() < limit &&
+               deviceRect.top() > -limit && deviceRect.bottom() < limit;
     }
 
     void applyClip()
@@ -784,28 +841,52 @@ private:
         QPen pen(def.color, width);
         Qt::PenStyle qtStyle = Qt::SolidLine;
         switch (style) {
-        case 1: qtStyle = Qt::DashLine; break;
-        case 2: qtStyle = Qt::DotLine; break;
-        case 3: qtStyle = Qt::DashDotLine; break;
-        case 4: qtStyle = Qt::DashDotDotLine; break;
-        case 8: qtStyle = Qt::DotLine; break; // PS_ALTERNATE
-        default: break;
+        case 1:
+            qtStyle = Qt::DashLine;
+            break;
+        case 2:
+            qtStyle = Qt::DotLine;
+            break;
+        case 3:
+            qtStyle = Qt::DashDotLine;
+            break;
+        case 4:
+            qtStyle = Qt::DashDotDotLine;
+            break;
+        case 8:
+            qtStyle = Qt::DotLine;
+            break; // PS_ALTERNATE
+        default:
+            break;
         }
         // Dashes are drawn only for thin pens, as the original platform does, and only where the
         // shape is not vastly larger than the image (the number of dashes stays bounded).
         const qreal span = deviceExtent.width() + deviceExtent.height();
-        if (width > 1.5 * m_supersample || span > 8.0 * (m_imageSize.width() + m_imageSize.height()))
+        if (width > 1.5 * m_supersample ||
+            span > 8.0 * (m_imageSize.width() + m_imageSize.height()))
             qtStyle = Qt::SolidLine;
         pen.setStyle(qtStyle);
         switch (def.style & 0x0F00) {
-        case 0x0100: pen.setCapStyle(Qt::SquareCap); break;
-        case 0x0200: pen.setCapStyle(Qt::FlatCap); break;
-        default: pen.setCapStyle(Qt::RoundCap); break;
+        case 0x0100:
+            pen.setCapStyle(Qt::SquareCap);
+            break;
+        case 0x0200:
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        default:
+            pen.setCapStyle(Qt::RoundCap);
+            break;
         }
         switch (def.style & 0xF000) {
-        case 0x1000: pen.setJoinStyle(Qt::BevelJoin); break;
-        case 0x2000: pen.setJoinStyle(Qt::MiterJoin); break;
-        default: pen.setJoinStyle(Qt::RoundJoin); break;
+        case 0x1000:
+            pen.setJoinStyle(Qt::BevelJoin);
+            break;
+        case 0x2000:
+            pen.setJoinStyle(Qt::MiterJoin);
+            break;
+        default:
+            pen.setJoinStyle(Qt::RoundJoin);
+            break;
         }
         return pen;
     }
@@ -819,9 +900,9 @@ private:
         case 1: // BS_NULL
             return std::nullopt;
         case 2: { // BS_HATCHED
-            static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
-                                                    Qt::BDiagPattern, Qt::CrossPattern,
-                                                    Qt::DiagCrossPattern};
+            static const Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,
+                                                     Qt::FDiagPattern, Qt::BDiagPattern,
+                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
             const int hatch = def.hatch >= 0 && def.hatch < 6 ? def.hatch : 0;
             QBrush hatched(def.color, hatches[hatch]);
             hatched.setTransform(QTransform::fromScale(m_supersample, m_supersample));
@@ -884,7 +965,8 @@ private:
         applyClip();
         if (!comfortableRect().contains(touched)) {
             // A shape far larger than the image: only its part around the image is drawn.
-            const QRectF window = QRectF(imageRect()).adjusted(-margin - 2, -margin - 2, margin + 2, margin + 2);
+            const QRectF window =
+                QRectF(imageRect()).adjusted(-margin - 2, -margin - 2, margin + 2, margin + 2);
             const QList<QPolygonF> polygons = path.toSubpathPolygons();
             for (const QPolygonF& polygon : polygons)
                 charge(quint64(polygon.size()));
@@ -914,7 +996,8 @@ private:
             return;
         }
         if (brush) {
-            if (brush->style() != Qt::SolidPattern && m_state.brush.style == 2 && m_state.bkMode == 2)
+            if (brush->style() != Qt::SolidPattern && m_state.brush.style == 2 &&
+                m_state.bkMode == 2)
                 m_painter->fillPath(path, m_state.bkColor);
             m_painter->fillPath(path, *brush);
         }
@@ -1052,9 +1135,10 @@ private:
             QPointF& ext = function == META_SCALEWINDOWEXT ? s.windowExt : s.viewportExt;
             const QPointF scaled(ext.x() * xNum / xDenom, ext.y() * yNum / yDenom);
             const QPointF& other = function == META_SCALEWINDOWEXT ? s.viewportExt : s.windowExt;
-            const bool sane = function == META_SCALEWINDOWEXT
-                                  ? scaleSane(other.x(), scaled.x()) && scaleSane(other.y(), scaled.y())
-                                  : scaleSane(scaled.x(), other.x()) && scaleSane(scaled.y(), other.y());
+            const bool sane =
+                function == META_SCALEWINDOWEXT
+                    ? scaleSane(other.x(), scaled.x()) && scaleSane(other.y(), scaled.y())
+                    : scaleSane(scaled.x(), other.x()) && scaleSane(scaled.y(), other.y());
             if (sane)
                 ext = scaled;
             break;
@@ -1103,7 +1187,8 @@ private:
                 charge(quint64(dib.size()));
                 if (!m_exhausted)
                     o.brush.pattern = decodeDib(dib, usage == 1);
-                if (!o.brush.pattern.isNull() && qint64(o.brush.pattern.width()) * o.brush.pattern.height() > 256 * 256)
+                if (!o.brush.pattern.isNull() &&
+                    qint64(o.brush.pattern.width()) * o.brush.pattern.height() > 256 * 256)
                     o.brush.pattern = QImage();
             }
             addObject(o);
@@ -1139,10 +1224,17 @@ private:
         case META_SELECTOBJECT: {
             const GdiObject& o = objectAt(p.u16());
             switch (o.kind) {
-            case GdiObject::Pen: s.pen = o.pen; break;
-            case GdiObject::Brush: s.brush = o.brush; break;
-            case GdiObject::Font: s.font = o.font; break;
-            default: break;
+            case GdiObject::Pen:
+                s.pen = o.pen;
+                break;
+            case GdiObject::Brush:
+                s.brush = o.brush;
+                break;
+            case GdiObject::Font:
+                s.font = o.font;
+                break;
+            default:
+                break;
             }
             break;
         }
@@ -1164,7 +1256,8 @@ private:
                 break; // nothing more is drawn: the clipping no longer matters
             const QRect r = deviceRectForClip(mapRect(left, top, right, bottom));
             const QRegion current = s.clip ? *s.clip : QRegion(imageRect());
-            s.clip = function == META_INTERSECTCLIPRECT ? current.intersected(r) : current.subtracted(r);
+            s.clip =
+                function == META_INTERSECTCLIPRECT ? current.intersected(r) : current.subtracted(r);
             charge(quint64(s.clip->rectCount()));
             m_clipDirty = true;
             break;
@@ -1173,10 +1266,10 @@ private:
             const qint16 y = p.i16(), x = p.i16();
             if (s.clip && !m_exhausted) {
                 const Scale sc = logicalScale();
-                const qreal dx = std::clamp(x * sc.x * m_referenceScale.x(), qreal(-2 * kMaxImageSide),
-                                            qreal(2 * kMaxImageSide));
-                const qreal dy = std::clamp(y * sc.y * m_referenceScale.y(), qreal(-2 * kMaxImageSide),
-                                            qreal(2 * kMaxImageSide));
+                const qreal dx = std::clamp(x * sc.x * m_referenceScale.x(),
+                                            qreal(-2 * kMaxImageSide), qreal(2 * kMaxImageSide));
+                const qreal dy = std::clamp(y * sc.y * m_referenceScale.y(),
+                                            qreal(-2 * kMaxImageSide), qreal(2 * kMaxImageSide));
                 s.clip = s.clip->translated(int(std::lround(dx)), int(std::lround(dy)))
                              .intersected(imageRect());
                 charge(quint64(s.clip->rectCount()));
@@ -1272,7 +1365,8 @@ private:
         case META_CHORD: {
             const qint16 yEnd = p.i16(), xEnd = p.i16(), yStart = p.i16(), xStart = p.i16();
             const qint16 bottom = p.i16(), right = p.i16(), top = p.i16(), left = p.i16();
-            drawArc(function, mapRect(left, top, right, bottom), map(xStart, yStart), map(xEnd, yEnd));
+            drawArc(function, mapRect(left, top, right, bottom), map(xStart, yStart),
+                    map(xEnd, yEnd));
             break;
         }
         case META_SETPIXEL: {
@@ -1324,7 +1418,8 @@ private:
             const quint32 rop = p.u32();
             const quint16 usage = p.u16();
             const qint16 srcHeight = p.i16(), srcWidth = p.i16(), ySrc = p.i16(), xSrc = p.i16();
-            const qint16 destHeight = p.i16(), destWidth = p.i16(), yDest = p.i16(), xDest = p.i16();
+            const qint16 destHeight = p.i16(), destWidth = p.i16(), yDest = p.i16(),
+                         xDest = p.i16();
             drawDib(rop, p.bytes(p.remaining()), usage == 1, QRect(xSrc, ySrc, srcWidth, srcHeight),
                     xDest, yDest, destWidth, destHeight);
             break;
@@ -1335,7 +1430,8 @@ private:
             const qint16 srcHeight = p.i16(), srcWidth = p.i16(), ySrc = p.i16(), xSrc = p.i16();
             if (!withBitmap)
                 p.u16(); // reserved
-            const qint16 destHeight = p.i16(), destWidth = p.i16(), yDest = p.i16(), xDest = p.i16();
+            const qint16 destHeight = p.i16(), destWidth = p.i16(), yDest = p.i16(),
+                         xDest = p.i16();
             if (withBitmap)
                 drawDib(rop, p.bytes(p.remaining()), false, QRect(xSrc, ySrc, srcWidth, srcHeight),
                         xDest, yDest, destWidth, destHeight);
@@ -1363,8 +1459,8 @@ private:
             p.u16(); // start scan
             const qint16 ySrc = p.i16(), xSrc = p.i16(), height = p.i16(), width = p.i16();
             const qint16 yDest = p.i16(), xDest = p.i16();
-            drawDib(0x00CC0020, p.bytes(p.remaining()), usage == 1, QRect(xSrc, ySrc, width, height),
-                    xDest, yDest, width, height);
+            drawDib(0x00CC0020, p.bytes(p.remaining()), usage == 1,
+                    QRect(xSrc, ySrc, width, height), xDest, yDest, width, height);
             break;
         }
         case META_SAVEDC:
@@ -1467,12 +1563,22 @@ private:
 
         QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
         switch (rop) {
-        case 0x008800C6: mode = QPainter::RasterOp_SourceAndDestination; break; // SRCAND
-        case 0x00EE0086: mode = QPainter::RasterOp_SourceOrDestination; break;  // SRCPAINT
-        case 0x00660046: mode = QPainter::RasterOp_SourceXorDestination; break; // SRCINVERT
-        case 0x00330008: mode = QPainter::RasterOp_NotSource; break;            // NOTSRCCOPY
-        case 0x00AA0029: return;                                                  // destination kept
-        default: break;
+        case 0x008800C6:
+            mode = QPainter::RasterOp_SourceAndDestination;
+            break; // SRCAND
+        case 0x00EE0086:
+            mode = QPainter::RasterOp_SourceOrDestination;
+            break; // SRCPAINT
+        case 0x00660046:
+            mode = QPainter::RasterOp_SourceXorDestination;
+            break; // SRCINVERT
+        case 0x00330008:
+            mode = QPainter::RasterOp_NotSource;
+            break; // NOTSRCCOPY
+        case 0x00AA0029:
+            return; // destination kept
+        default:
+            break;
         }
         applyClip();
         m_painter->save();
@@ -1482,7 +1588,8 @@ private:
                         (bottomRight.y() - topLeft.y()) / sourceRect.height());
         m_painter->setTransform(placement);
         m_painter->setRenderHint(QPainter::SmoothPixmapTransform,
-                                 dest.width() < sourceRect.width() || dest.height() < sourceRect.height());
+                                 dest.width() < sourceRect.width() ||
+                                     dest.height() < sourceRect.height());
         m_painter->setCompositionMode(mode);
         m_painter->drawImage(QPointF(0, 0), image, QRectF(sourceRect));
         m_painter->restore();
@@ -1535,12 +1642,14 @@ private:
             return;
 
         // Fonts need the GUI application; without one the text is measured roughly and not drawn.
-        const bool haveFonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        const bool haveFonts =
+            qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
         qreal pixelSize = 16;
         std::optional<QFont> font;
         if (haveFonts)
             font = currentFont(&pixelSize);
-        qreal ascent = pixelSize * 0.8, descent = pixelSize * 0.2, width = pixelSize * 0.6 * text.size();
+        qreal ascent = pixelSize * 0.8, descent = pixelSize * 0.2,
+              width = pixelSize * 0.6 * text.size();
         const Scale sc = pixelScale();
         std::vector<qreal> offsets; // x of each character from the start, when spacing is given
         if (dx.size() == size_t(raw.size()) && raw.size() == text.size()) {
@@ -1567,15 +1676,25 @@ private:
         // TA_BASELINE; the escapement turns the line counterclockwise, in tenths of a degree.
         qreal startX = 0;
         switch (s.textAlign & 0x0006) {
-        case 0x0002: startX = -width; break;
-        case 0x0006: startX = -width / 2; break;
-        default: break;
+        case 0x0002:
+            startX = -width;
+            break;
+        case 0x0006:
+            startX = -width / 2;
+            break;
+        default:
+            break;
         }
         qreal baseline = ascent;
         switch (s.textAlign & 0x0018) {
-        case 0x0008: baseline = -descent; break;
-        case 0x0018: baseline = 0; break;
-        default: break;
+        case 0x0008:
+            baseline = -descent;
+            break;
+        case 0x0018:
+            baseline = 0;
+            break;
+        default:
+            break;
         }
         if (updatePosition && (s.textAlign & 0x0006) == 0) {
             // The current position moves to the end of the text.
@@ -1615,7 +1734,8 @@ private:
                 m_painter->drawText(QPointF(startX, baseline), text);
             } else {
                 for (qsizetype i = 0; i < text.size(); ++i)
-                    m_painter->drawText(QPointF(startX + offsets[size_t(i)], baseline), QString(text.at(i)));
+                    m_painter->drawText(QPointF(startX + offsets[size_t(i)], baseline),
+                                        QString(text.at(i)));
             }
         }
         m_painter->restore();
@@ -1642,8 +1762,7 @@ private:
 // ---- Size decisions ----------------------------------------------------------------------------
 
 // The frame (logical rectangle mapped onto the image) and the reference size in pixels.
-struct Layout
-{
+struct Layout {
     QRectF frame;
     QSizeF reference;
 };
@@ -1663,8 +1782,8 @@ Layout layoutOf(const QByteArray& bytes, const Header& header)
 {
     if (header.placeable) {
         const int perInch = header.unitsPerInch > 0 ? header.unitsPerInch : 1440;
-        return {header.bounds,
-                QSizeF(header.bounds.width() * 96 / perInch, header.bounds.height() * 96 / perInch)};
+        return {header.bounds, QSizeF(header.bounds.width() * 96 / perInch,
+                                      header.bounds.height() * 96 / perInch)};
     }
     // The window the metafile sets before it first draws.
     QPointF org(0, 0);
@@ -1693,7 +1812,7 @@ Layout layoutOf(const QByteArray& bytes, const Header& header)
     QRectF bounds = measure.measuredBounds();
     if (!(bounds.width() >= 1) || !(bounds.height() >= 1))
         bounds = QRectF(bounds.topLeft(), QSizeF(std::max<qreal>(bounds.width(), 1),
-                                                  std::max<qreal>(bounds.height(), 1)));
+                                                 std::max<qreal>(bounds.height(), 1)));
     return {bounds, bounds.size()};
 }
 
@@ -1701,7 +1820,8 @@ Layout layoutOf(const QByteArray& bytes, const Header& header)
 
 bool looksLikeMetafile(const QByteArray& bytes)
 {
-    if (bytes.size() >= 4 && readU32(reinterpret_cast<const uchar*>(bytes.constData())) == kPlaceableKey)
+    if (bytes.size() >= 4 &&
+        readU32(reinterpret_cast<const uchar*>(bytes.constData())) == kPlaceableKey)
         return standardHeaderAt(bytes, kPlaceableHeaderBytes);
     return standardHeaderAt(bytes, 0);
 }

@@ -17,7 +17,8 @@
 // Shapes are drawn with hard edges at twice the picture's size and scaled down (pictures up to
 // 2048 pixels a side), which smooths them. Text needs a QGuiApplication; without one it is not
 // drawn. The background is opaque white.
-namespace wmf {
+namespace wmf
+{
 
 // True when the bytes start like a Windows metafile.
 bool looksLikeMetafile(const QByteArray& bytes);
@@ -29,7 +30,8 @@ QImage render(const QByteArray& bytes, QSize targetSize = QSize(), QString* erro
 
 // The size `render` draws at when given no target size: the placeable header's bounds at 96 dots
 // per inch, else the window extent, else the extent of what is drawn; at most 4096 pixels a side.
-// An invalid size, and `error` set, for bytes that are not a metafile.
+// An invalid size, and `error` set, for bytes that are not a metafile. Reads only what the size
+// needs: a metafile it sizes may still be refused by `render`.
 QSize naturalSize(const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace wmf
