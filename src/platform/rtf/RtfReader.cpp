@@ -381,7 +381,8 @@ Model Reader::run()
         throw FormatError("The bytes are not RTF");
     m_stack.reserve(64);
     m_stack.emplace_back();
-    m_model.text.reserve(std::min<qsizetype>(m_bytes.size() / 2 + 16, 64 * 1024 * 1024));
+    // Text is usually a third of the bytes or less (pictures, control words); it grows as needed.
+    m_model.text.reserve(std::min<qsizetype>(m_bytes.size() / 3 + 16, 4 * 1024 * 1024));
     m_model.runs.reserve(1024);
 
     Token token;
