@@ -260,6 +260,12 @@ QString hyperlinkTarget(const QString& instruction)
     }
     if (!fragment.isEmpty())
         url += u'#' + fragment;
+    // What a document cannot hold in text cannot be in a link either.
+    url.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != '\t') || u == 0x7F || u == 0x2029 || u == 0xFFFC || u == 0xFDD0 ||
+               u == 0xFDD1;
+    });
     return url;
 }
 
