@@ -1,15 +1,12 @@
-# The RTF engine's extra build pieces: the converter compiled into the targets that test and time
-# it, and the sanitizer replay of the RTF reader's fuzz corpus.
+# The RTF engine's extra build pieces: the converter compiled into the app tests (src/app is the
+# executable's folder, not a library), and the sanitizer replay of the RTF reader's fuzz corpus.
 
-set(WORDLARK_CONVERTER_SOURCES ${CMAKE_SOURCE_DIR}/src/app/Converter.cpp ${CMAKE_SOURCE_DIR}/src/app/Converter.h)
-foreach(target test_app wordlark_bench)
-  if(TARGET ${target})
-    get_target_property(existing ${target} SOURCES)
-    if(NOT existing MATCHES "Converter.cpp")
-      target_sources(${target} PRIVATE ${WORDLARK_CONVERTER_SOURCES})
-    endif()
+if(TARGET test_app)
+  get_target_property(existing test_app SOURCES)
+  if(NOT existing MATCHES "Converter.cpp")
+    target_sources(test_app PRIVATE ${CMAKE_SOURCE_DIR}/src/app/Converter.cpp)
   endif()
-endforeach()
+endif()
 
 # The fuzz corpus replayed through the reader's fuzz entry point, with the RTF sources compiled
 # again under AddressSanitizer and UndefinedBehaviorSanitizer (Qt itself is not instrumented).

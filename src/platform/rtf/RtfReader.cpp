@@ -260,6 +260,12 @@ QString hyperlinkTarget(const QString& instruction)
     }
     if (!fragment.isEmpty())
         url += u'#' + fragment;
+    // What a document cannot hold in text cannot be in a link either.
+    url.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != '\t') || u == 0x7F || u == 0x2029 || u == 0xFFFC || u == 0xFDD0 ||
+               u == 0xFDD1;
+    });
     return url;
 }
 
@@ -381,7 +387,8 @@ Model Reader::run()
         throw FormatError("The bytes are not RTF");
     m_stack.reserve(64);
     m_stack.emplace_back();
-    m_model.text.reserve(std::min<qsizetype>(m_bytes.size() / 2 + 16, 64 * 1024 * 1024));
+    // Text is usually a third of the bytes or less (pictures, control words); it grows as needed.
+    m_model.text.reserve(std::min<qsizetype>(m_bytes.size() / 3 + 16, 4 * 1024 * 1024));
     m_model.runs.reserve(1024);
 
     Token token;
