@@ -73,9 +73,28 @@ struct AsciiClass {
 constexpr AsciiClass Ascii;
 
 // Appends text as 7-bit RTF: escapes, \tab, \line, \uN? for everything above ASCII.
+// The length of the run of characters from `start` that stand for themselves in RTF.
+qsizetype plainRunLength(const QChar* text, qsizetype start, qsizetype length)
+{
+    qsizetype end = start;
+    while (end < length && text[end].unicode() < 0x80 && Ascii.kind[text[end].unicode()] == 0)
+        ++end;
+    return end - start;
+}
+
 void appendText(std::string& out, const QChar* text, qsizetype length)
 {
     for (qsizetype i = 0; i < length; ++i) {
+        // Most text is plain ASCII: copy such runs whole rather than a character at a time.
+        if (const qsizetype run = plainRunLength(text, i, length); run > 1) {
+            const size_t old = out.size();
+            out.resize(old + static_cast<size_t>(run));
+            char* destination = out.data() + old;
+            for (qsizetype k = 0; k < run; ++k)
+                destination[k] = static_cast<char>(text[i + k].unicode());
+            i += run - 1;
+            continue;
+        }
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
             switch (Ascii.kind[c]) {
