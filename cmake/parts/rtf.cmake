@@ -14,7 +14,7 @@ if(WORDLARK_BUILD_TESTS)
   file(GLOB RTF_ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/rtf/*.cpp)
   add_executable(rtf_reader_fuzz_replay ${RTF_ENGINE_SOURCES}
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/rtf_reader_fuzz.cpp
-                 ${CMAKE_SOURCE_DIR}/tests/fuzz/rtf_reader_replay.cpp)
+                 ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_replay_main.cpp)
   set_target_properties(rtf_reader_fuzz_replay PROPERTIES AUTOMOC OFF)
   target_include_directories(rtf_reader_fuzz_replay PRIVATE ${CMAKE_SOURCE_DIR}/src)
   set(WORDLARK_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -7,7 +7,7 @@ if(WORDLARK_BUILD_TESTS)
   add_executable(wmf_fuzz_replay
                  ${CMAKE_SOURCE_DIR}/src/platform/rtf/WindowsMetafile.cpp
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/wmf_fuzz.cpp
-                 ${CMAKE_SOURCE_DIR}/tests/fuzz/wmf_replay.cpp)
+                 ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_replay_main.cpp)
   set_target_properties(wmf_fuzz_replay PROPERTIES AUTOMOC OFF)
   target_include_directories(wmf_fuzz_replay PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_compile_options(wmf_fuzz_replay PRIVATE ${WMF_SANITIZE} -O1)

@@ -1,10 +1,11 @@
-// Replays the RTF reader's fuzz entry point over every file of the given folders (the corpus under
-// tests/data/rtf). Built with AddressSanitizer and UndefinedBehaviorSanitizer, it runs in make
-// test.
+// Replays a parser's fuzz entry point over every file and folder given (a corpus under tests/data).
+// Built with AddressSanitizer and UndefinedBehaviorSanitizer next to that entry point, it runs in
+// make test.
 
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -15,14 +16,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // documents and drawn text need the font database
     QStringList files;
     for (int i = 1; i < argc; ++i) {
         const QString path = QString::fromLocal8Bit(argv[i]);
+        if (QFileInfo(path).isFile()) {
+            files << path;
+            continue;
+        }
         QDirIterator it(path, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             files << it.next();
-        if (QFileInfo(path).isFile())
-            files << path;
     }
     std::sort(files.begin(), files.end());
     int passed = 0;
