@@ -3,6 +3,7 @@
 #include "find/modFind.h"
 #include "platform/DialogHost.h"
 #include "platform/RichTextBox.h"
+#include "platform/TwipsGeometry.h"
 #include "platform/Units.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
@@ -22,29 +23,9 @@ frmFind*& globalInstance()
     return dialog;
 }
 
-const char* const LeftTwips = "twipsLeft";
-const char* const TopTwips = "twipsTop";
-const char* const WidthTwips = "twipsWidth";
-const char* const HeightTwips = "twipsHeight";
-
 constexpr float DesignClientWidth = 6315;
 constexpr float DesignClientHeight = 2190;
 constexpr float RowGap = 120;
-
-void place(QWidget* control, float left, float top, float width, float height)
-{
-    control->setProperty(LeftTwips, left);
-    control->setProperty(TopTwips, top);
-    control->setProperty(WidthTwips, width);
-    control->setProperty(HeightTwips, height);
-    control->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top),
-                         units::twipsToPixels(width), units::twipsToPixels(height));
-}
-
-void setTop(QWidget* control, float top)
-{
-    place(control, frmFind::Left(control), top, frmFind::Width(control), frmFind::Height(control));
-}
 
 template <typename Control>
 Control* named(QWidget* parent, const char* name, const char* caption = nullptr)
@@ -82,6 +63,7 @@ frmFind::frmFind()
     setSizeGripEnabled(false);
     createControls();
     setClientHeight(DesignClientHeight);
+    useFormFont(this);
 }
 
 frmFind::~frmFind()
@@ -103,16 +85,16 @@ void frmFind::createControls()
     cmdReplaceAll = named<QPushButton>(this, "cmdReplaceAll", "Replace &All");
     cmdCancel = named<QPushButton>(this, "cmdCancel", "Cancel");
 
-    place(lblfindwhat, 120, 120, 735, 195);
-    place(txtFindWhat, 1200, 120, 3615, 285);
-    place(lblReplaceWith, 120, 600, 930, 195);
-    place(txtReplaceWith, 1200, 540, 3615, 285);
-    place(chkWholeWord, 120, 960, 2415, 255);
-    place(chkMatchCase, 120, 1320, 2415, 255);
-    place(cmdFindNext, 4980, 120, 1215, 375);
-    place(cmdReplace, 4980, 600, 1215, 375);
-    place(cmdReplaceAll, 4980, 1080, 1215, 375);
-    place(cmdCancel, 4980, 1560, 1215, 375);
+    placeTwips(lblfindwhat, 120, 120, 735, 195);
+    placeTwips(txtFindWhat, 1200, 120, 3615, 285);
+    placeTwips(lblReplaceWith, 120, 600, 930, 195);
+    placeTwips(txtReplaceWith, 1200, 540, 3615, 285);
+    placeTwips(chkWholeWord, 120, 960, 2415, 255);
+    placeTwips(chkMatchCase, 120, 1320, 2415, 255);
+    placeTwips(cmdFindNext, 4980, 120, 1215, 375);
+    placeTwips(cmdReplace, 4980, 600, 1215, 375);
+    placeTwips(cmdReplaceAll, 4980, 1080, 1215, 375);
+    placeTwips(cmdCancel, 4980, 1560, 1215, 375);
 
     const QList<QWidget*> tabOrder = {lblfindwhat,   txtFindWhat,  lblReplaceWith, txtReplaceWith,
                                       chkWholeWord,  chkMatchCase, cmdFindNext,    cmdReplace,
@@ -134,22 +116,22 @@ void frmFind::createControls()
 
 float frmFind::Left(const QWidget* control)
 {
-    return control->property(LeftTwips).toFloat();
+    return static_cast<float>(twipsGeometry(control).left());
 }
 
 float frmFind::Top(const QWidget* control)
 {
-    return control->property(TopTwips).toFloat();
+    return static_cast<float>(twipsGeometry(control).top());
 }
 
 float frmFind::Width(const QWidget* control)
 {
-    return control->property(WidthTwips).toFloat();
+    return static_cast<float>(twipsGeometry(control).width());
 }
 
 float frmFind::Height(const QWidget* control)
 {
-    return control->property(HeightTwips).toFloat();
+    return static_cast<float>(twipsGeometry(control).height());
 }
 
 float frmFind::FormHeight() const
@@ -215,11 +197,11 @@ void frmFind::layOutForFind()
 {
     lblReplaceWith->hide();
     txtReplaceWith->hide();
-    setTop(chkWholeWord, Top(lblReplaceWith));
-    setTop(chkMatchCase, Top(chkWholeWord) + Height(chkWholeWord) + RowGap);
+    setTopTwips(chkWholeWord, Top(lblReplaceWith));
+    setTopTwips(chkMatchCase, Top(chkWholeWord) + Height(chkWholeWord) + RowGap);
     cmdReplace->hide();
     cmdReplaceAll->hide();
-    setTop(cmdCancel, Top(cmdReplace));
+    setTopTwips(cmdCancel, Top(cmdReplace));
     setClientHeight(m_clientHeight - (Height(cmdReplaceAll) + Height(cmdReplace) + RowGap));
 }
 

@@ -1,6 +1,6 @@
 #include "formatting/frmParagraph.h"
 
-#include "platform/Units.h"
+#include "platform/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 
@@ -8,25 +8,14 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace
-{
-
-// Places a control at (left, top, width, height) given in twips.
-void placeTwips(QWidget* control, float left, float top, float width, float height)
-{
-    control->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top),
-                         units::twipsToPixels(width), units::twipsToPixels(height));
-}
-
-} // namespace
-
 frmParagraph::frmParagraph(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(QStringLiteral("Paragraph"));
     setModal(true);
-    setFixedSize(units::twipsToPixels(5010), units::twipsToPixels(1290));
+    setClientSizeTwips(this, 5010, 1290);
+    useFormFont(this);
     createControls();
     Form_Load();
 }

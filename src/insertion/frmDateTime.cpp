@@ -18,6 +18,7 @@ frmDateTime::frmDateTime(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Date and Time"));
     setClientSizeTwips(this, 4515, 3390);
+    useFormFont(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     lstDateTime->setObjectName(QStringLiteral("lstDateTime"));
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

@@ -2,6 +2,9 @@
 
 #include "platform/Units.h"
 
+#include <algorithm>
+
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
 
@@ -13,8 +16,13 @@ const char* const GeometryProperty = "wordlarkTwipsGeometry";
 void placeTwips(QWidget* widget, float left, float top, float width, float height)
 {
     widget->setProperty(GeometryProperty, QRectF(left, top, width, height));
-    widget->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top),
-                        units::twipsToPixels(width), units::twipsToPixels(height));
+    int pixelWidth = units::twipsToPixels(width);
+    // A caption drawn in this desktop's font may need more room than its design width: a label
+    // grows to the right into the space left for it rather than being cut off.
+    if (qobject_cast<QLabel*>(widget))
+        pixelWidth = std::max(pixelWidth, widget->sizeHint().width());
+    widget->setGeometry(units::twipsToPixels(left), units::twipsToPixels(top), pixelWidth,
+                        units::twipsToPixels(height));
 }
 
 QRectF twipsGeometry(const QWidget* widget)
@@ -37,5 +45,12 @@ void setTopTwips(QWidget* widget, float top)
 void setClientSizeTwips(QWidget* form, float width, float height)
 {
     form->setFixedSize(units::twipsToPixels(width), units::twipsToPixels(height));
-    form->setProperty("wordlarkClientHeightTwips", height);
+}
+
+void useFormFont(QWidget* form)
+{
+    constexpr qreal FormFontPointSize = 8;
+    QFont font = form->font();
+    font.setPointSizeF(FormFontPointSize);
+    form->setFont(font);
 }

@@ -12,3 +12,5 @@ QRectF twipsGeometry(const QWidget* widget);
 void setTopTwips(QWidget* widget, float top);
 // Gives a form a fixed client area of the given size in twips.
 void setClientSizeTwips(QWidget* form, float width, float height);
+// Gives a dialog form the small interface font its twips layout was drawn for, so captions fit.
+void useFormFont(QWidget* form);
