@@ -153,7 +153,7 @@ QString clipboardGetText()
 {
     ClipboardBackend& backend = clipboardBackend();
     if (backend.isOpen() || backend.heldByAnotherProgram())
-        throw PlatformError(ErrorNumber::CantOpenClipboard, QStringLiteral("Can't open Clipboard"));
+        raiseError(ErrorNumber::CantOpenClipboard);
     return backend.plainText();
 }
 

@@ -95,12 +95,6 @@ UINT DragQueryFileA(HGLOBAL hDrop, UINT iFile, char* lpszFile, UINT cch);
 
 // --- The runtime's own clipboard object ---
 
-namespace ErrorNumber
-{
-// The runtime's clipboard object could not open the clipboard: "Can't open Clipboard".
-constexpr long CantOpenClipboard = 521;
-} // namespace ErrorNumber
-
 // The clipboard's plain text ("" when it holds none). Like the runtime's clipboard object, it
 // opens the clipboard itself: while the clipboard is open (through any window of this process or
 // by another program) it raises error 521 "Can't open Clipboard".

@@ -25,6 +25,8 @@ QString standardErrorDescription(long number)
         return QStringLiteral("Invalid file format");
     case ErrorNumber::InvalidPicture:
         return QStringLiteral("Invalid picture");
+    case ErrorNumber::CantOpenClipboard:
+        return QStringLiteral("Can't open Clipboard");
     case ErrorNumber::PrinterError:
         return QStringLiteral("Printer error");
     case ErrorNumber::DialogCancelled:

@@ -35,6 +35,7 @@ constexpr long PathFileAccessError = 75;
 constexpr long PathNotFound = 76;
 constexpr long InvalidFileFormat = 321;
 constexpr long InvalidPicture = 481;
+constexpr long CantOpenClipboard = 521;
 constexpr long PrinterError = 482;
 constexpr long DialogCancelled = 32755;
 } // namespace ErrorNumber
