@@ -8,6 +8,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "FuzzSupport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,21 +19,12 @@ namespace
 
 void ensureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "rtf_reader_fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    fuzz::ensureApplication();
 }
 
 [[noreturn]] void fail(const char* what)
 {
-    std::fprintf(stderr, "rtf_reader_fuzz: %s\n", what);
-    std::abort();
+    fuzz::fail("rtf_reader_fuzz", what);
 }
 
 } // namespace

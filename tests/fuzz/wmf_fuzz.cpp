@@ -6,6 +6,8 @@
 
 #include <QGuiApplication>
 
+#include "FuzzSupport.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,21 +17,12 @@ namespace
 
 void ensureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "wmf_fuzz";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
+    fuzz::ensureApplication();
 }
 
 [[noreturn]] void fail(const char* what)
 {
-    std::fprintf(stderr, "wmf_fuzz: %s\n", what);
-    std::abort();
+    fuzz::fail("wmf_fuzz", what);
 }
 
 void check(const QImage& image, const QString& error, QSize bound)
