@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/FileIO.h"
+#include "platform/IncrementalDocumentLayout.h"
 #include "platform/RichTextView.h"
 #include "platform/Units.h"
 #include "platform/rtf/DocumentFormat.h"
@@ -113,8 +114,8 @@ RichTextBox::RichTextBox(QObject* parent) : QObject(parent)
 
 RichTextBox::RichTextBox(QWidget* viewParent) : QObject(viewParent)
 {
-    setUpDocument(new QTextDocument(this));
     m_view = new RichTextView(this, viewParent);
+    setUpDocument(new QTextDocument(this));
     m_view->setDocument(m_document.get());
     m_view->setObjectName(QStringLiteral("rtbEditorView"));
     connect(m_view, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
@@ -143,6 +144,8 @@ void RichTextBox::setUpDocument(QTextDocument* document)
     m_document.reset(document);
     document->setUndoRedoEnabled(false);
     document->setDefaultFont(defaultDocumentFont());
+    if (m_view)
+        document->setDocumentLayout(new IncrementalDocumentLayout(document));
     m_cursor = QTextCursor(document);
     connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
 }

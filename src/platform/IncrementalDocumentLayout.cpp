@@ -1,0 +1,199 @@
+#include "platform/IncrementalDocumentLayout.h"
+
+#include <QPaintDevice>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QtGui/private/qfont_p.h>
+#include <QtGui/private/qtextengine_p.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+// The layout reaches into Qt's text engine, whose private layout may change between Qt versions:
+// it only takes over when it runs against the exact Qt it was built with.
+bool runningOnBuildQt()
+{
+    static const bool same = qstrcmp(qVersion(), QT_VERSION_STR) == 0;
+    return same;
+}
+
+// How far the next line's top lies below this line's top, the way Qt's document layout stacks
+// lines.
+QFixed advanceOf(const QScriptLine& line, const QTextBlockFormat& format, qreal scaling)
+{
+    const qreal rawHeight =
+        std::ceil(line.ascent.toReal() + line.descent.toReal() + line.leading.toReal());
+    return QFixed::fromReal(format.lineHeight(rawHeight, scaling));
+}
+
+int endOf(const QScriptLine& line)
+{
+    return line.from + line.length + line.trailingSpaces;
+}
+
+bool hasPlainLineStacking(const QTextBlockFormat& format)
+{
+    switch (format.lineHeightType()) {
+    case QTextBlockFormat::SingleHeight:
+    case QTextBlockFormat::ProportionalHeight:
+    case QTextBlockFormat::LineDistanceHeight:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Where and how wide a wrapped line of the paragraph goes: the first line carries the first-line
+// indent, every other line shares one geometry.
+struct LineGeometry {
+    qreal x;
+    qreal width;
+};
+
+} // namespace
+
+IncrementalDocumentLayout::IncrementalDocumentLayout(QTextDocument* document)
+    : QTextDocumentLayout(document), m_blockCount(document->blockCount())
+{
+}
+
+void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int length)
+{
+    const int blockCount = document()->blockCount();
+    const bool sameParagraphs = blockCount == m_blockCount;
+    m_blockCount = blockCount;
+    if (sameParagraphs && runningOnBuildQt()) {
+        const QTextBlock block = document()->findBlock(from);
+        if (reflowInPlace(block, from, oldLength, length)) {
+            placeParagraphsFrom(block);
+            return;
+        }
+    }
+    QTextDocumentLayout::documentChanged(from, oldLength, length);
+}
+
+void IncrementalDocumentLayout::placeParagraphsFrom(const QTextBlock& block)
+{
+    // Qt's layout moves the paragraph and everything after it to their new heights and positions
+    // when told of a change that ends before the paragraph: it lays out again only the paragraph
+    // holding the change, here the short one before, or none at all when the change lies before
+    // the document's start.
+    const QTextBlock previous = block.previous();
+    const int anchor =
+        previous.isValid() && previous.length() < LongParagraph ? block.position() - 1 : -1;
+    QTextDocumentLayout::documentChanged(anchor, 2, 0);
+}
+
+bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from, int oldLength,
+                                              int length)
+{
+    if (!block.isValid() || !block.isVisible())
+        return false;
+    const int textLength = block.length() - 1;
+    const int changeStart = from - block.position();
+    if (textLength < LongParagraph || changeStart < 0 || changeStart + length > textLength)
+        return false;
+
+    QTextLayout* layout = block.layout();
+    QTextEngine* engine = layout->engine();
+    const QScriptLineArray oldLines = engine->lines;
+    const int delta = length - oldLength;
+    if (oldLines.isEmpty() || endOf(oldLines.constLast()) != textLength - delta ||
+        changeStart + oldLength > textLength - delta)
+        return false;
+
+    const QTextBlockFormat format = block.blockFormat();
+    const QTextOption::WrapMode wrap = layout->textOption().wrapMode();
+    if (!hasPlainLineStacking(format) || block.textDirection() != Qt::LeftToRight ||
+        !layout->preeditAreaText().isEmpty() || document()->pageSize().height() > 0 ||
+        !document()->rootFrame()->childFrames().isEmpty() ||
+        (wrap != QTextOption::WordWrap && wrap != QTextOption::WrapAtWordBoundaryOrAnywhere))
+        return false;
+
+    const qreal scaling = paintDevice() && paintDevice()->logicalDpiY() != qt_defaultDpi()
+                              ? qreal(paintDevice()->logicalDpiY()) / qt_defaultDpi()
+                              : 1.0;
+    const LineGeometry first{oldLines[0].x.toReal(), oldLines[0].width.toReal()};
+    const LineGeometry other =
+        oldLines.size() > 1
+            ? LineGeometry{oldLines[1].x.toReal(), oldLines[1].width.toReal()}
+            : LineGeometry{first.x - format.textIndent(), first.width + format.textIndent()};
+
+    // The line holding the change and the one before it are broken again: shortening the first
+    // word of a line can pull it up onto the previous one.
+    const auto changed = std::find_if(oldLines.begin(), oldLines.end(),
+                                      [&](const QScriptLine& l) { return endOf(l) > changeStart; });
+    const int firstRedone = std::max(0, int(changed - oldLines.begin()) - 1);
+
+    layout->setCacheEnabled(true);
+    const QFixed minWidth = engine->minWidth;
+    const QFixed maxWidth = engine->maxWidth;
+    engine->invalidate();
+    engine->lines.resize(firstRedone);
+    engine->itemize();
+    if (engine->layoutData->hasBidi)
+        return false; // the document layout lays the cleared paragraph out anew
+    engine->minWidth = minWidth;
+    engine->maxWidth = maxWidth;
+    engine->layoutData->layoutState = QTextEngine::InLayout;
+
+    const int changeEnd = changeStart + length;
+    QFixed y = oldLines[firstRedone].y;
+    int resumeAt = -1;
+    for (int index = firstRedone;; ++index) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid())
+            break;
+        const LineGeometry& geometry = index == 0 ? first : other;
+        line.setLeadingIncluded(true);
+        line.setLineWidth(geometry.width);
+        if (line.naturalTextWidth() > geometry.width) {
+            layout->endLayout();
+            return false;
+        }
+        line.setPosition(QPointF(geometry.x, y.toReal()));
+        y += advanceOf(engine->lines[index], format, scaling);
+
+        // Once a line ends past the change at a break the old layout also had, the old lines
+        // from there on hold the same text and stay as they were, moved.
+        const int nextStart = endOf(engine->lines[index]);
+        if (nextStart > changeEnd) {
+            const auto same =
+                std::lower_bound(oldLines.begin() + firstRedone, oldLines.end(), nextStart - delta,
+                                 [](const QScriptLine& l, int start) { return l.from < start; });
+            if (same != oldLines.end() && same->from == nextStart - delta) {
+                resumeAt = int(same - oldLines.begin());
+                break;
+            }
+        }
+    }
+    // What is drawn anew: the lines broken again, and the rest of the page if lines moved.
+    const int redoneEnd = engine->lines.size();
+    bool linesMoved = resumeAt < 0;
+    if (resumeAt >= 0) {
+        const QFixed shift = y - oldLines[resumeAt].y;
+        linesMoved = shift != 0;
+        for (int index = resumeAt; index < oldLines.size(); ++index) {
+            QScriptLine moved = oldLines[index];
+            moved.from += delta;
+            moved.y += shift;
+            moved.justified = false; // its glyphs are shaped anew when drawn
+            moved.gridfitted = false;
+            engine->lines.append(moved);
+        }
+    }
+    layout->endLayout();
+    engine->maxWidth = maxWidth;
+    ++m_reflowedInPlace;
+
+    const qreal top = layout->position().y() + engine->lines[firstRedone].y.toReal();
+    const qreal bottom =
+        linesMoved ? qreal(INT_MAX) : layout->position().y() + engine->lines[redoneEnd].y.toReal();
+    Q_EMIT update(QRectF(0, top, qreal(INT_MAX), bottom - top));
+    return true;
+}
