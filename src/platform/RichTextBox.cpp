@@ -144,6 +144,12 @@ void RichTextBox::setUpDocument(QTextDocument* document)
     m_document.reset(document);
     document->setUndoRedoEnabled(false);
     document->setDefaultFont(defaultDocumentFont());
+    // A paragraph runs left to right unless its format says otherwise, as in RTF. Left to Qt,
+    // each paragraph's direction would be guessed from its first letters, paragraph by paragraph
+    // on every layout.
+    QTextOption option = document->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document->setDefaultTextOption(option);
     if (m_view)
         document->setDocumentLayout(new IncrementalDocumentLayout(document));
     m_cursor = QTextCursor(document);

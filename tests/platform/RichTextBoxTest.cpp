@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QWidget>
 
@@ -142,6 +143,16 @@ TEST(RichTextBox, ParagraphAttributesReadMixedAcrossParagraphs)
     EXPECT_EQ(v.box->SelBullet(), false);
     v.select(8, 0);
     EXPECT_EQ(v.box->SelAlignment(), RichTextBox::rtfLeft);
+}
+
+TEST(RichTextBox, AParagraphRunsRightToLeftOnlyWhenItsFormatSaysSo)
+{
+    VisibleBox v;
+    v.box->setTextRTF(QByteArrayLiteral("{\\rtf1\\ansi {\\u1513?\\u1500?\\u1493?\\u1501? abc\\par}"
+                                        "{\\rtlpar \\u1513?\\u1500?\\u1493?\\u1501? abc\\par}}"));
+    const QTextBlock first = v.box->document()->firstBlock();
+    EXPECT_EQ(first.textDirection(), Qt::LeftToRight);
+    EXPECT_EQ(first.next().textDirection(), Qt::RightToLeft);
 }
 
 TEST(RichTextBox, FindHonoursWholeWordAndMatchCaseAndSelectsTheMatch)
