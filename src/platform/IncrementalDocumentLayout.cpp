@@ -62,19 +62,63 @@ IncrementalDocumentLayout::IncrementalDocumentLayout(QTextDocument* document)
 {
 }
 
+bool IncrementalDocumentLayout::isLaidOut(const QTextBlock& block)
+{
+    return !block.isValid() || !block.isVisible() || block.layout()->lineCount() > 0;
+}
+
+void IncrementalDocumentLayout::ensureLaidOut(const QTextBlock& block)
+{
+    if (isLaidOut(block))
+        return;
+    QAbstractTextDocumentLayout* layout = block.document()->documentLayout();
+    if (auto* incremental = qobject_cast<IncrementalDocumentLayout*>(layout))
+        incremental->QTextDocumentLayout::blockBoundingRect(block);
+    else
+        layout->blockBoundingRect(block);
+}
+
+QRectF IncrementalDocumentLayout::blockBoundingRect(const QTextBlock& block) const
+{
+    if (m_inBackground && !isLaidOut(block)) {
+        const QSizeF laidOut = dynamicDocumentSize();
+        return QRectF(0, laidOut.height(), laidOut.width(), 0);
+    }
+    return QTextDocumentLayout::blockBoundingRect(block);
+}
+
 void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int length)
 {
     const int blockCount = document()->blockCount();
     const bool sameParagraphs = blockCount == m_blockCount;
     m_blockCount = blockCount;
-    if (sameParagraphs && runningOnBuildQt()) {
-        const QTextBlock block = document()->findBlock(from);
-        if (reflowInPlace(block, from, oldLength, length)) {
-            placeParagraphsFrom(block);
-            return;
-        }
+    if (std::max(oldLength, length) >= LargeChange) {
+        // Qt lays a changed stretch out whole before returning: a paste of a thousand pages would
+        // keep the window frozen for the time it takes. Laid out like a newly loaded document,
+        // the first screen is done now and the rest follows in short steps between events.
+        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+        m_inBackground = true;
+    } else if (sameParagraphs && runningOnBuildQt() &&
+               reflowInPlace(document()->findBlock(from), from, oldLength, length)) {
+        placeParagraphsFrom(document()->findBlock(from));
+    } else {
+        QTextDocumentLayout::documentChanged(from, oldLength, length);
     }
-    QTextDocumentLayout::documentChanged(from, oldLength, length);
+    noteBackgroundProgress();
+}
+
+void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
+{
+    QTextDocumentLayout::timerEvent(event);
+    noteBackgroundProgress();
+}
+
+void IncrementalDocumentLayout::noteBackgroundProgress()
+{
+    if (m_inBackground && layoutStatus() == 100) {
+        m_inBackground = false;
+        Q_EMIT layoutCaughtUp();
+    }
 }
 
 void IncrementalDocumentLayout::placeParagraphsFrom(const QTextBlock& block)

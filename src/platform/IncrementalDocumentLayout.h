@@ -18,15 +18,36 @@ public:
     // Paragraphs shorter than this are always laid out whole: that is fast and exact.
     static constexpr int LongParagraph = 2000;
 
+    // A change this large is laid out in the background, from the document's start, as a newly
+    // loaded document is, instead of all at once before the change returns.
+    static constexpr int LargeChange = 200000;
+
+    // Whether the paragraph has been laid out.
+    static bool isLaidOut(const QTextBlock& block);
+    // Lays out the document down to the paragraph, whatever layout the document has.
+    static void ensureLaidOut(const QTextBlock& block);
+
+    // While a large change is laid out in the background, the place of a paragraph not reached
+    // yet is given as the end of what is laid out, instead of laying out everything above it
+    // first: a blinking caret or a selection far down does not stop the window.
+    QRectF blockBoundingRect(const QTextBlock& block) const override;
+
     // How many changes were laid out in place so far, for tests and diagnostics.
     qsizetype reflowedInPlace() const { return m_reflowedInPlace; }
 
+Q_SIGNALS:
+    // A background layout has reached the document's end.
+    void layoutCaughtUp();
+
 protected:
     void documentChanged(int from, int oldLength, int length) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length);
     void placeParagraphsFrom(const QTextBlock& block);
+    void noteBackgroundProgress();
     int m_blockCount = 0;
+    bool m_inBackground = false;
     qsizetype m_reflowedInPlace = 0;
 };

@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -118,9 +119,10 @@ RichTextBox::RichTextBox(QWidget* viewParent) : QObject(viewParent)
     setUpDocument(new QTextDocument(this));
     m_view->setDocument(m_document.get());
     m_view->setObjectName(QStringLiteral("rtbEditorView"));
-    connect(m_view, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
-    connect(m_view, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
-    connect(m_view, &QTextEdit::currentCharFormatChanged, this, &RichTextBox::SelChange);
+    connect(m_view, &QTextEdit::cursorPositionChanged, this, &RichTextBox::onViewSelectionChange);
+    connect(m_view, &QTextEdit::selectionChanged, this, &RichTextBox::onViewSelectionChange);
+    connect(m_view, &QTextEdit::currentCharFormatChanged, this,
+            &RichTextBox::onViewSelectionChange);
 }
 
 RichTextBox::~RichTextBox()
@@ -150,8 +152,12 @@ void RichTextBox::setUpDocument(QTextDocument* document)
     QTextOption option = document->defaultTextOption();
     option.setTextDirection(Qt::LeftToRight);
     document->setDefaultTextOption(option);
-    if (m_view)
-        document->setDocumentLayout(new IncrementalDocumentLayout(document));
+    if (m_view) {
+        auto* layout = new IncrementalDocumentLayout(document);
+        document->setDocumentLayout(layout);
+        connect(layout, &IncrementalDocumentLayout::layoutCaughtUp, this,
+                &RichTextBox::onLayoutCaughtUp);
+    }
     m_cursor = QTextCursor(document);
     connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
 }
@@ -198,11 +204,40 @@ QTextCursor RichTextBox::cursor() const
 void RichTextBox::setCursor(const QTextCursor& cursor)
 {
     if (m_view && !m_editingAsOne) {
+        if (!IncrementalDocumentLayout::isLaidOut(cursor.block())) {
+            const QTextCursor shown = m_view->textCursor();
+            if (shown.position() == cursor.position() && shown.anchor() == cursor.anchor()) {
+                // The view has this caret already, after a large change laid out in the
+                // background: it scrolls there when the layout has reached it.
+                m_showCaretWhenLaidOut = true;
+                return;
+            }
+            IncrementalDocumentLayout::ensureLaidOut(cursor.block());
+        }
         m_view->setTextCursor(cursor);
         m_view->ensureCursorVisible();
     } else {
         m_cursor = cursor;
     }
+}
+
+void RichTextBox::onViewSelectionChange()
+{
+    // The caret's line and column come from the layout: while a background layout has not
+    // reached the caret, they are reported once it has.
+    if (!IncrementalDocumentLayout::isLaidOut(m_view->textCursor().block())) {
+        m_selChangeWhenLaidOut = true;
+        return;
+    }
+    Q_EMIT SelChange();
+}
+
+void RichTextBox::onLayoutCaughtUp()
+{
+    if (std::exchange(m_showCaretWhenLaidOut, false))
+        m_view->ensureCursorVisible();
+    if (std::exchange(m_selChangeWhenLaidOut, false))
+        Q_EMIT SelChange();
 }
 
 QByteArray RichTextBox::TextRTF() const
@@ -610,12 +645,10 @@ long RichTextBox::GetLineFromChar(long position) const
     const QTextBlock target = doc.findBlock(static_cast<int>(position));
     if (!target.isValid())
         return 0;
-    QAbstractTextDocumentLayout* layout = doc.documentLayout();
-    auto linesIn = [layout](const QTextBlock& block) {
+    auto linesIn = [](const QTextBlock& block) {
         if (!block.isVisible())
             return 0;
-        if (block.layout()->lineCount() == 0)
-            layout->blockBoundingRect(block); // lays the block out
+        IncrementalDocumentLayout::ensureLaidOut(block);
         return std::max(1, block.layout()->lineCount());
     };
     ensureLineCache();
@@ -644,8 +677,7 @@ long RichTextBox::lineStartFromChar(long position) const
     const QTextBlock block = doc.findBlock(static_cast<int>(position));
     if (!block.isValid())
         return 0;
-    if (block.layout()->lineCount() == 0)
-        doc.documentLayout()->blockBoundingRect(block);
+    IncrementalDocumentLayout::ensureLaidOut(block);
     const QTextLine line =
         block.layout()->lineForTextPosition(static_cast<int>(position) - block.position());
     return block.position() + (line.isValid() ? line.textStart() : 0);

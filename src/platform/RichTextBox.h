@@ -160,6 +160,8 @@ private:
     void invalidateLineCache() const;
     void ensureLineCache() const;
     void onContentsChange(int position, int removed, int added);
+    void onViewSelectionChange();
+    void onLayoutCaughtUp();
 
     std::unique_ptr<QTextDocument> m_document;
     QPointer<RichTextView> m_view;
@@ -168,6 +170,8 @@ private:
     mutable bool m_hasPendingRtf = false;
     bool m_suppressChange = false;
     bool m_editingAsOne = false;
+    bool m_showCaretWhenLaidOut = false;
+    bool m_selChangeWhenLaidOut = false;
 
     float m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;

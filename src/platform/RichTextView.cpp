@@ -1,5 +1,6 @@
 #include "platform/RichTextView.h"
 
+#include "platform/IncrementalDocumentLayout.h"
 #include "platform/RichTextBox.h"
 #include "platform/Units.h"
 #include "platform/VirtualKeys.h"
@@ -102,6 +103,9 @@ bool RichTextView::event(QEvent* event)
 
 void RichTextView::keyPressEvent(QKeyEvent* event)
 {
+    // Moving by lines needs the caret's paragraph laid out, also while a large paste is still
+    // being laid out in the background.
+    IncrementalDocumentLayout::ensureLaidOut(textCursor().block());
     int keyCode = vk::keyCode(*event);
     int shift = vk::shiftState(*event);
     const bool unconsumable = keyCode == 0 && shift == 0;

@@ -1,6 +1,8 @@
 #include "platform/IncrementalDocumentLayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -230,4 +232,31 @@ TEST(IncrementalDocumentLayout, ChangesAcrossParagraphsAndRightToLeftTextUseTheW
     cursor.insertText(QStringLiteral(" שלום עולם "));
     EXPECT_EQ(d.layout->reflowedInPlace(), before);
     EXPECT_EQ(linesOf(d.document), freshLinesOf(d.document));
+}
+
+TEST(IncrementalDocumentLayout, ALargeChangeIsLaidOutInTheBackgroundWithoutBlockingOnLookups)
+{
+    QTextDocument document;
+    auto* layout = new IncrementalDocumentLayout(&document);
+    document.setDocumentLayout(layout);
+    document.setPageSize(QSizeF(PageWidth, -1));
+    QSignalSpy caughtUp(layout, &IncrementalDocumentLayout::layoutCaughtUp);
+    QString text;
+    while (text.size() < IncrementalDocumentLayout::LargeChange)
+        text += QStringLiteral("One more short paragraph of text.\n");
+    QTextCursor(&document).insertText(text);
+
+    // A lookup far down answers from what is laid out instead of laying out everything above.
+    const QTextBlock last = document.lastBlock();
+    ASSERT_FALSE(IncrementalDocumentLayout::isLaidOut(last));
+    const QRectF estimate = layout->blockBoundingRect(last);
+    EXPECT_FALSE(IncrementalDocumentLayout::isLaidOut(last));
+    EXPECT_DOUBLE_EQ(estimate.top(), layout->dynamicDocumentSize().height());
+
+    // Asking for the layout gets it; the background steps reach the end and say so.
+    IncrementalDocumentLayout::ensureLaidOut(last);
+    EXPECT_TRUE(IncrementalDocumentLayout::isLaidOut(last));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caughtUp.count() == 1; }, 20000));
+    EXPECT_GT(layout->blockBoundingRect(last).top(), estimate.top());
+    EXPECT_EQ(linesOf(document), freshLinesOf(document));
 }

@@ -1,5 +1,6 @@
 #include "platform/RichTextBox.h"
 #include "platform/Error.h"
+#include "platform/IncrementalDocumentLayout.h"
 #include "platform/RichTextView.h"
 
 #include "support/QtPrinters.h"
@@ -271,4 +272,60 @@ TEST(RichTextBox, KeyDownCanConsumeAKey)
     QTest::keyClicks(v.box->view(), QStringLiteral("aqb"));
     EXPECT_EQ(v.box->Text(), QStringLiteral("ab"));
     EXPECT_EQ(ups.count(), 3);
+}
+
+namespace
+{
+
+// RTF of `count` one-line paragraphs: well over what the view lays out while a change returns.
+QByteArray manyParagraphsRtf(int count)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < count; ++i)
+        rtf += "Paragraph " + QByteArray::number(i) + " of a long pasted text, on one line.\\par ";
+    return rtf + "}";
+}
+
+bool caretIsShown(RichTextView& view)
+{
+    return view.viewport()->rect().contains(view.cursorRect().center());
+}
+
+} // namespace
+
+TEST(RichTextBox, ALargePasteIsLaidOutInTheBackgroundThenTheCaretAndStateFollow)
+{
+    VisibleBox v;
+    QSignalSpy selChanges(v.box, &RichTextBox::SelChange);
+    v.box->setSelRTF(manyParagraphsRtf(5000));
+    const QTextBlock caretBlock = v.box->document()->findBlock(int(v.box->SelStart()));
+    ASSERT_GT(caretBlock.blockNumber(), 4000);
+
+    // Back from the paste with most of it not laid out, and nothing reported yet that needs it.
+    EXPECT_FALSE(IncrementalDocumentLayout::isLaidOut(caretBlock));
+    EXPECT_EQ(selChanges.count(), 0);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return selChanges.count() > 0; }, 20000));
+    EXPECT_TRUE(IncrementalDocumentLayout::isLaidOut(caretBlock));
+    EXPECT_EQ(selChanges.count(), 1);
+    EXPECT_TRUE(caretIsShown(*v.box->view()));
+    EXPECT_EQ(v.box->GetLineFromChar(v.box->SelStart()), caretBlock.blockNumber());
+}
+
+TEST(RichTextBox, KeysAndSelectionsDuringABackgroundLayoutWorkOnTheRealLayout)
+{
+    VisibleBox v;
+    v.box->setSelRTF(manyParagraphsRtf(5000));
+    const int caretBlock = v.box->document()->findBlock(int(v.box->SelStart())).blockNumber();
+    QTest::keyClick(v.box->view(), Qt::Key_Up);
+    EXPECT_EQ(v.box->view()->textCursor().blockNumber(), caretBlock - 1);
+    EXPECT_TRUE(caretIsShown(*v.box->view()));
+
+    v.box->setSelRTF(manyParagraphsRtf(5000));
+    const QTextBlock middle = v.box->document()->findBlockByNumber(7000);
+    ASSERT_FALSE(IncrementalDocumentLayout::isLaidOut(middle));
+    v.select(middle.position() + 3, 0);
+    EXPECT_TRUE(IncrementalDocumentLayout::isLaidOut(middle));
+    EXPECT_TRUE(caretIsShown(*v.box->view()));
+    EXPECT_EQ(v.box->GetLineFromChar(v.box->SelStart()), 7000);
 }
