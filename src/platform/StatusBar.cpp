@@ -5,13 +5,15 @@
 #include "platform/Units.h"
 
 #include <QDateTime>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
 
-StatusPanel::StatusPanel(const QString& key, Style style, QLabel* label, QObject* parent)
-    : QObject(parent), m_key(key), m_style(style), m_label(label)
+#include <algorithm>
+
+StatusPanel::StatusPanel(const QString& key, Style style, Width width, QLabel* label,
+                         QObject* parent)
+    : QObject(parent), m_key(key), m_style(style), m_width(width), m_label(label)
 {
 }
 
@@ -31,11 +33,14 @@ void StatusPanel::setEnabled(bool enabled)
     m_label->setEnabled(enabled);
 }
 
+namespace
+{
+constexpr int PanelMargin = 2;  // pixels around the row of panels
+constexpr int PanelSpacing = 2; // pixels between panels
+} // namespace
+
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent), m_timer(new QTimer(this))
 {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
     setHeightTwips(m_heightTwips);
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &StatusBar::refreshSelfUpdatingPanels);
@@ -55,21 +60,40 @@ StatusPanel* StatusBar::addPanel(const QString& key, StatusPanel::Style style, c
     label->setObjectName(key);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setIndent(3);
-    if (spring) {
-        label->setMinimumWidth(units::twipsToPixels(minWidthTwips));
-        label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    } else {
-        label->setFixedWidth(units::twipsToPixels(widthTwips));
-    }
     if (style == StatusPanel::Style::CapsLock || style == StatusPanel::Style::NumLock ||
         style == StatusPanel::Style::ScrollLock || style == StatusPanel::Style::Date ||
         style == StatusPanel::Style::Time)
         label->setAlignment(Qt::AlignCenter);
-    layout()->addWidget(label);
-    auto* panel = new StatusPanel(key, style, label, this);
+    label->show();
+    auto* panel = new StatusPanel(key, style, {widthTwips, spring, minWidthTwips}, label, this);
     m_panels.append(panel);
+    placePanels();
     refreshSelfUpdatingPanels();
     return panel;
+}
+
+void StatusBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placePanels();
+}
+
+void StatusBar::placePanels()
+{
+    int fixedWidth = PanelSpacing * (int(m_panels.size()) - 1);
+    for (const StatusPanel* panel : m_panels) {
+        if (!panel->width().spring)
+            fixedWidth += units::twipsToPixels(panel->width().twips);
+    }
+    const int springWidth = width() - 2 * PanelMargin - fixedWidth;
+    int x = PanelMargin;
+    for (const StatusPanel* panel : m_panels) {
+        const StatusPanel::Width& w = panel->width();
+        const int pixels = w.spring ? std::max(units::twipsToPixels(w.minTwips), springWidth)
+                                    : units::twipsToPixels(w.twips);
+        panel->label()->setGeometry(x, PanelMargin, pixels, height() - 2 * PanelMargin);
+        x += pixels + PanelSpacing;
+    }
 }
 
 StatusPanel& StatusBar::Panels(const QString& key) const

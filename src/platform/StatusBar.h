@@ -14,7 +14,15 @@ class StatusPanel : public QObject
 public:
     enum class Style { Text, Date, Time, CapsLock, NumLock, ScrollLock };
 
-    StatusPanel(const QString& key, Style style, QLabel* label, QObject* parent);
+    // How wide the panel is: `widthTwips`, or for a spring panel the width the others leave, never
+    // less than `minWidthTwips`.
+    struct Width {
+        float twips = 0;
+        bool spring = false;
+        float minTwips = 0;
+    };
+
+    StatusPanel(const QString& key, Style style, Width width, QLabel* label, QObject* parent);
 
     const QString& Key() const { return m_key; }
     Style style() const { return m_style; }
@@ -23,16 +31,18 @@ public:
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     QLabel* label() const { return m_label; }
+    const Width& width() const { return m_width; }
 
 private:
     QString m_key;
     Style m_style;
+    Width m_width;
     QLabel* m_label;
     bool m_enabled = true;
 };
 
 // The status bar: keyed panels in a row; the date, time and lock-key panels keep themselves
-// current.
+// current. Panels keep their widths: those that do not fit are cut off at the bar's right end.
 class StatusBar : public QWidget
 {
     Q_OBJECT
@@ -53,7 +63,12 @@ public:
     // Brings the date, time and lock-key panels up to date.
     void refreshSelfUpdatingPanels();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void placePanels();
+
     QList<StatusPanel*> m_panels;
     QTimer* m_timer;
     float m_heightTwips = 375;
