@@ -1,12 +1,4 @@
-# The RTF engine's extra build pieces: the converter compiled into the app tests (src/app is the
-# executable's folder, not a library), and the sanitizer replay of the RTF reader's fuzz corpus.
-
-if(TARGET test_app)
-  get_target_property(existing test_app SOURCES)
-  if(NOT existing MATCHES "Converter.cpp")
-    target_sources(test_app PRIVATE ${CMAKE_SOURCE_DIR}/src/app/Converter.cpp)
-  endif()
-endif()
+# The RTF engine's extra build piece: the sanitizer replay of the RTF reader's fuzz corpus.
 
 # The fuzz corpus replayed through the reader's fuzz entry point, with the RTF sources compiled
 # again under AddressSanitizer and UndefinedBehaviorSanitizer (Qt itself is not instrumented).
