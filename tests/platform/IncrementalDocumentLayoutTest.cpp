@@ -1,12 +1,14 @@
 #include "platform/IncrementalDocumentLayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -71,7 +73,8 @@ public:
             QStringLiteral("1,000,000"),
             QStringLiteral("end."),
             QStringLiteral("WAVE"),
-            QStringLiteral("antidisestablishmentarianismantidisestablishmentarianismandmore")};
+            QStringLiteral("antidisestablishmentarianismantidisestablishmentarianismandmore"),
+            QStringLiteral("line\u2028break")};
         return pool[below(pool.size())];
     }
     QString sentence(int words)
@@ -103,9 +106,15 @@ struct LongParagraphDocument {
         cursor.insertBlock();
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("picture")),
+                             picture);
         while (cursor.block().length() < 6 * IncrementalDocumentLayout::LongParagraph) {
             cursor.insertText(words.sentence(12));
             cursor.insertText(words.sentence(3), bold);
+            if (words.below(10) == 0)
+                cursor.insertImage(QStringLiteral("picture"));
         }
         if (!longParagraphLast) {
             cursor.insertBlock();
