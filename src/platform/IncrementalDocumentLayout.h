@@ -4,11 +4,14 @@
 
 class QTextBlock;
 
-// The editor view's document layout. Qt's layout lays a paragraph out again from its first line on
-// every change, so typing in a paragraph of a hundred thousand characters shapes all of them per
-// keystroke. For an edit inside one long paragraph this layout keeps the lines before the edit,
-// breaks lines again from the one before the edit until the breaks meet the old ones, and shifts
-// the rest; everything else, and every case it cannot prove safe, goes to Qt's layout.
+// The editor view's document layout, built on Qt's own. Two things it does differently:
+// - Qt lays a paragraph out again from its first line on every change, so typing in a paragraph
+//   of a hundred thousand characters shapes all of them per keystroke. For an edit inside one
+//   long paragraph this layout keeps the lines before the edit, breaks lines again from the one
+//   before the edit until the breaks meet the old ones, and moves the rest; every case it cannot
+//   prove safe goes to Qt's layout.
+// - Qt lays a changed stretch out whole before the change returns. A large change (a paste of a
+//   thousand pages) is laid out in the background instead, like a newly loaded document.
 class IncrementalDocumentLayout : public QTextDocumentLayout
 {
     Q_OBJECT
