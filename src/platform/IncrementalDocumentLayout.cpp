@@ -67,6 +67,15 @@ bool IncrementalDocumentLayout::isLaidOut(const QTextBlock& block)
     return !block.isValid() || !block.isVisible() || block.layout()->lineCount() > 0;
 }
 
+bool IncrementalDocumentLayout::waitsForLayout(const QTextBlock& block)
+{
+    if (isLaidOut(block))
+        return false;
+    const auto* layout =
+        qobject_cast<IncrementalDocumentLayout*>(block.document()->documentLayout());
+    return layout && layout->layoutStatus() < 100;
+}
+
 void IncrementalDocumentLayout::ensureLaidOut(const QTextBlock& block)
 {
     if (isLaidOut(block))
@@ -104,21 +113,23 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
     } else {
         QTextDocumentLayout::documentChanged(from, oldLength, length);
     }
-    noteBackgroundProgress();
+    noteLayoutProgress();
 }
 
 void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
 {
     QTextDocumentLayout::timerEvent(event);
-    noteBackgroundProgress();
+    noteLayoutProgress();
 }
 
-void IncrementalDocumentLayout::noteBackgroundProgress()
+void IncrementalDocumentLayout::noteLayoutProgress()
 {
-    if (m_inBackground && layoutStatus() == 100) {
+    const bool layingOut = layoutStatus() < 100;
+    if (m_layingOut && !layingOut) {
         m_inBackground = false;
         Q_EMIT layoutCaughtUp();
     }
+    m_layingOut = layingOut;
 }
 
 void IncrementalDocumentLayout::placeParagraphsFrom(const QTextBlock& block)

@@ -27,6 +27,8 @@ public:
 
     // Whether the paragraph has been laid out.
     static bool isLaidOut(const QTextBlock& block);
+    // Whether the paragraph is not laid out yet but a lazy layout under way will reach it.
+    static bool waitsForLayout(const QTextBlock& block);
     // Lays out the document down to the paragraph, whatever layout the document has.
     static void ensureLaidOut(const QTextBlock& block);
 
@@ -39,7 +41,7 @@ public:
     qsizetype reflowedInPlace() const { return m_reflowedInPlace; }
 
 Q_SIGNALS:
-    // A background layout has reached the document's end.
+    // A lazy layout has reached the document's end.
     void layoutCaughtUp();
 
 protected:
@@ -49,8 +51,9 @@ protected:
 private:
     bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length);
     void placeParagraphsFrom(const QTextBlock& block);
-    void noteBackgroundProgress();
+    void noteLayoutProgress();
     int m_blockCount = 0;
-    bool m_inBackground = false;
+    bool m_inBackground = false; // laying out a large change
+    bool m_layingOut = false;    // any lazy layout under way
     qsizetype m_reflowedInPlace = 0;
 };

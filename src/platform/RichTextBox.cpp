@@ -204,7 +204,7 @@ QTextCursor RichTextBox::cursor() const
 void RichTextBox::setCursor(const QTextCursor& cursor)
 {
     if (m_view && !m_editingAsOne) {
-        if (!IncrementalDocumentLayout::isLaidOut(cursor.block())) {
+        if (IncrementalDocumentLayout::waitsForLayout(cursor.block())) {
             const QTextCursor shown = m_view->textCursor();
             if (shown.position() == cursor.position() && shown.anchor() == cursor.anchor()) {
                 // The view has this caret already, after a large change laid out in the
@@ -225,7 +225,7 @@ void RichTextBox::onViewSelectionChange()
 {
     // The caret's line and column come from the layout: while a background layout has not
     // reached the caret, they are reported once it has.
-    if (!IncrementalDocumentLayout::isLaidOut(m_view->textCursor().block())) {
+    if (IncrementalDocumentLayout::waitsForLayout(m_view->textCursor().block())) {
         m_selChangeWhenLaidOut = true;
         return;
     }
