@@ -5,11 +5,15 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QtCore/private/qunicodetools_p.h>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qtextengine_p.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <span>
+#include <vector>
 
 namespace
 {
@@ -46,6 +50,85 @@ bool hasPlainLineStacking(const QTextBlockFormat& format)
     default:
         return false;
     }
+}
+
+using CharAttributes = std::vector<QCharAttributes>;
+static_assert(sizeof(QCharAttributes) == 1, "an analysis is kept as one byte per character");
+
+// The break and boundary analysis of the engine's text, computed if need be: one entry per
+// character and one for the end of the text.
+QByteArray charAttributesOf(const QTextEngine& engine)
+{
+    const QCharAttributes* attributes = engine.attributes();
+    if (!attributes)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(attributes),
+                      engine.layoutData->string.size() + 1);
+}
+
+bool sameAttributes(const QCharAttributes* a, const QCharAttributes* b, int count)
+{
+    return count <= 0 || std::memcmp(a, b, sizeof(QCharAttributes) * count) == 0;
+}
+
+// Qt analyses a whole paragraph for break opportunities whenever its text changes. A character's
+// analysis depends on its neighbourhood only, so after an edit this analyses a stretch around the
+// edit again and takes the rest over from before, moved. The new analysis must agree with the old
+// one over a margin on both sides of the edit; where it does not, the edit reaches further (a long
+// number, for instance) and the engine analyses the whole paragraph after all.
+bool carryOverCharAttributes(QTextEngine& engine, const QByteArray& oldAnalysis, int changeStart,
+                             int oldLength, int length)
+{
+    const auto* oldData = reinterpret_cast<const QCharAttributes*>(oldAnalysis.constData());
+    const std::span<const QCharAttributes> old(oldData, size_t(oldAnalysis.size()));
+    constexpr int Margin = 128; // characters analysed again on each side of the edit
+    constexpr int Guard = 64;   // of which those farthest out must agree with the old analysis
+    const QString& text = engine.layoutData->string;
+    const int textLength = int(text.size());
+    const int delta = length - oldLength;
+    if (int(old.size()) != textLength - delta + 1)
+        return false;
+    const int changeEnd = changeStart + length;
+    const int windowStart = std::max(0, changeStart - 2 * Margin);
+    const int windowEnd = std::min(textLength, changeEnd + 2 * Margin);
+    // The first and last `Margin` characters of the window lack context and are not used; near the
+    // text's ends the window holds all the context there is.
+    const int usedFrom = windowStart == 0 ? 0 : windowStart + Margin;
+    const int usedTo = windowEnd == textLength ? textLength : windowEnd - Margin;
+
+    const QScriptItemArray& items = engine.layoutData->items;
+    QVarLengthArray<QUnicodeTools::ScriptItem, 16> scripts;
+    for (qsizetype i = 0; i < items.size() && items[i].position < windowEnd; ++i) {
+        const int itemEnd = i + 1 < items.size() ? items[i + 1].position : textLength;
+        if (itemEnd > windowStart)
+            scripts.append({std::max(items[i].position, windowStart) - windowStart,
+                            QChar::Script(items[i].analysis.script)});
+    }
+    CharAttributes window(windowEnd - windowStart + 1);
+    QUnicodeTools::initCharAttributes(
+        QStringView(text).mid(windowStart, windowEnd - windowStart), scripts.data(), scripts.size(),
+        window.data(),
+        QUnicodeTools::CharAttributeOptions(QUnicodeTools::GraphemeBreaks |
+                                            QUnicodeTools::LineBreaks | QUnicodeTools::WhiteSpaces |
+                                            QUnicodeTools::HangulLineBreakTailoring));
+    auto recomputed = [&](int position) { return window.data() + (position - windowStart); };
+    const int leftChecked = std::min(changeStart, usedFrom + Guard);
+    const int rightChecked = std::max(changeEnd, usedTo - Guard);
+    if ((usedFrom > 0 &&
+         !sameAttributes(recomputed(usedFrom), old.data() + usedFrom, leftChecked - usedFrom)) ||
+        (usedTo < textLength &&
+         !sameAttributes(recomputed(rightChecked), old.data() + rightChecked - delta,
+                         usedTo - rightChecked)))
+        return false;
+
+    if (!engine.ensureSpace(textLength))
+        return false;
+    auto* attributes = reinterpret_cast<QCharAttributes*>(engine.layoutData->memory);
+    std::copy(old.data(), old.data() + usedFrom, attributes);
+    std::copy(recomputed(usedFrom), recomputed(usedTo), attributes + usedFrom);
+    std::copy(old.data() + usedTo - delta, old.data() + old.size(), attributes + usedTo);
+    engine.layoutData->haveCharAttributes = true;
+    return true;
 }
 
 // Where and how wide a wrapped line of the paragraph goes: the first line carries the first-line
@@ -105,15 +188,23 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
         // Qt lays a changed stretch out whole before returning: a paste of a thousand pages would
         // keep the window frozen for the time it takes. Laid out like a newly loaded document,
         // the first screen is done now and the rest follows in short steps between events.
+        forgetAnalysis();
         QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
         m_inBackground = true;
     } else if (sameParagraphs && runningOnBuildQt() &&
                reflowInPlace(document()->findBlock(from), from, oldLength, length)) {
         placeParagraphsFrom(document()->findBlock(from));
     } else {
+        forgetAnalysis();
         QTextDocumentLayout::documentChanged(from, oldLength, length);
     }
     noteLayoutProgress();
+}
+
+void IncrementalDocumentLayout::forgetAnalysis()
+{
+    m_analysis.clear();
+    m_analysisBlock = -1;
 }
 
 void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
@@ -193,6 +284,11 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
     engine->itemize();
     if (engine->layoutData->hasBidi)
         return false; // the document layout lays the cleared paragraph out anew
+    // Qt dropped the paragraph's analysis with the edit; the copy kept after the last edit of the
+    // same paragraph serves instead.
+    if (m_analysisBlock == block.fragmentIndex() &&
+        carryOverCharAttributes(*engine, m_analysis, changeStart, oldLength, length))
+        ++m_analysesCarriedOver;
     engine->minWidth = minWidth;
     engine->maxWidth = maxWidth;
     engine->layoutData->layoutState = QTextEngine::InLayout;
@@ -245,6 +341,8 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
     layout->endLayout();
     engine->maxWidth = maxWidth;
     ++m_reflowedInPlace;
+    m_analysis = charAttributesOf(*engine);
+    m_analysisBlock = block.fragmentIndex();
 
     const qreal top = layout->position().y() + engine->lines[firstRedone].y.toReal();
     const qreal bottom =

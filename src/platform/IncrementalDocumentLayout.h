@@ -37,8 +37,10 @@ public:
     // first: a blinking caret or a selection far down does not stop the window.
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
-    // How many changes were laid out in place so far, for tests and diagnostics.
+    // How many changes were laid out in place so far, and for how many of them the paragraph's
+    // break analysis was carried over from before the change; for tests and diagnostics.
     qsizetype reflowedInPlace() const { return m_reflowedInPlace; }
+    qsizetype analysesCarriedOver() const { return m_analysesCarriedOver; }
 
 Q_SIGNALS:
     // A lazy layout has reached the document's end.
@@ -52,8 +54,13 @@ private:
     bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length);
     void placeParagraphsFrom(const QTextBlock& block);
     void noteLayoutProgress();
+    void forgetAnalysis();
     int m_blockCount = 0;
     bool m_inBackground = false; // laying out a large change
     bool m_layingOut = false;    // any lazy layout under way
     qsizetype m_reflowedInPlace = 0;
+    qsizetype m_analysesCarriedOver = 0;
+    // The break analysis of the paragraph last laid out in place, one byte per character.
+    QByteArray m_analysis;
+    int m_analysisBlock = -1;
 };

@@ -9,9 +9,11 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QUrl>
+#include <QtGui/private/qtextengine_p.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -190,15 +192,28 @@ testing::AssertionResult sameLines(const std::vector<LineRecord>& kept,
     return testing::AssertionSuccess();
 }
 
+// The break and boundary analysis the paragraph's layout holds, and the one made from scratch.
+bool sameAnalysisAsFromScratch(const QTextBlock& block)
+{
+    const QTextEngine* kept = block.layout()->engine();
+    QTextLayout fresh(block.text());
+    const qsizetype length = block.text().size();
+    return std::memcmp(kept->attributes(), fresh.engine()->attributes(),
+                       sizeof(QCharAttributes) * length) == 0;
+}
+
 void expectSameLinesAsFreshLayout(LongParagraphDocument& d, int edits)
 {
-    const qsizetype before = d.layout->reflowedInPlace();
+    const qsizetype reflowed = d.layout->reflowedInPlace();
+    const qsizetype carried = d.layout->analysesCarriedOver();
     for (int i = 0; i < edits; ++i) {
         d.editRandomly();
         ASSERT_TRUE(sameLines(linesOf(d.document), freshLinesOf(d.document))) << "after edit " << i;
+        ASSERT_TRUE(sameAnalysisAsFromScratch(d.longParagraph())) << "after edit " << i;
     }
-    // The comparison means something only if most edits were laid out in place.
-    EXPECT_GT(d.layout->reflowedInPlace() - before, edits / 2);
+    // The comparisons mean something only if most edits were laid out in place.
+    EXPECT_GT(d.layout->reflowedInPlace() - reflowed, edits / 2);
+    EXPECT_GT(d.layout->analysesCarriedOver() - carried, edits / 2);
 }
 
 } // namespace
