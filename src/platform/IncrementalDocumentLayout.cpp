@@ -216,10 +216,10 @@ void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
 void IncrementalDocumentLayout::noteLayoutProgress()
 {
     const bool layingOut = layoutStatus() < 100;
-    if (m_layingOut && !layingOut) {
+    if (!layingOut)
         m_inBackground = false;
+    if (m_layingOut && !layingOut)
         Q_EMIT layoutCaughtUp();
-    }
     m_layingOut = layingOut;
 }
 
