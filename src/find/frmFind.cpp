@@ -161,6 +161,16 @@ bool frmFind::event(QEvent* event)
     return handled;
 }
 
+void frmFind::ShowActive()
+{
+    // A window manager need not focus a new tool window by itself (openbox does not): ask for
+    // the activation explicitly.
+    show();
+    raise();
+    activateWindow();
+    txtFindWhat->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void frmFind::closeEvent(QCloseEvent* event)
 {
     // The close box, and the main window closing, unload the dialog like Cancel.
