@@ -163,8 +163,8 @@ bool frmFind::event(QEvent* event)
 
 void frmFind::ShowActive()
 {
-    // A window manager need not focus a new tool window by itself (openbox does not): ask for
-    // the activation explicitly.
+    // Showing a tool window does not make it active under every window manager (under openbox
+    // the main window kept the focus): ask for the activation explicitly.
     show();
     raise();
     activateWindow();
