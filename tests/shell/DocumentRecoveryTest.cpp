@@ -282,3 +282,24 @@ TEST_F(DocumentRecovery, CopiesOfSeveralEndedRunsAreOfferedOneAfterTheOther)
     EXPECT_EQ(next.editor().Text(), QStringLiteral("newer run"));
     EXPECT_TRUE(readFile(e.copyPath()).contains("older run"));
 }
+
+TEST_F(DocumentRecovery, AFileFromTheCommandLineOpensAfterTheQuestionWithoutDroppingTheRecovery)
+{
+    leaveCopyOf(QStringLiteral("recovered words"));
+    const QString other = path("other.txt");
+    const QString recoveredTo = path("recovered.rtf");
+    writeFile(other, "the file asked for");
+
+    Editor e;
+    ScriptedDialogHost host;
+    host.answerMessageBox(MsgBoxResult::Yes); // Recover
+    host.answerMessageBox(MsgBoxResult::Yes); // save the recovered changes first
+    host.answerSave(recoveredTo);
+    e.window.OfferRecovery();
+    e.window.OpenFileFromCommandLine(other);
+    EXPECT_TRUE(host.scriptDone());
+    EXPECT_TRUE(readFile(recoveredTo).contains("recovered words"));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("the file asked for"));
+    EXPECT_TRUE(e.window.gblnDocSaved);
+    EXPECT_FALSE(e.hasCopy());
+}
