@@ -2,9 +2,9 @@
 // of copies that an earlier run left behind when it ended abnormally.
 #include "shell/DocumentRecovery.h"
 
-#include "platform/DialogHost.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
+#include "platform/dialogs/DialogHost.h"
 #include "platform/rtf/Rtf.h"
 #include "shell/frmRTBEditor.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RecoveryStore.h"
+#include "platform/core/RecoveryStore.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -32,7 +32,6 @@ public:
     // The document was saved or deliberately given up: its copy goes and nothing is due.
     void discard();
 
-    bool copyDue() const { return m_quiet.isActive(); }
     const QString& folder() const { return m_folder; }
     recovery::OwnCopy& copy() { return m_copy; }
     // Shorter delays, for tests.
