@@ -123,10 +123,11 @@ void frmRTBEditor::OfferOrphanedCopy(recovery::OrphanedCopy& orphan)
     if (!ConfirmReplacingChanges())
         return;
     RestoreRecoveredDocument(*rtf, record->documentPath);
-    // The recovered document is safe in this run's own copy before the old one goes.
+    // The old copy goes only once the recovered document is safe in this run's own copy.
     m_recovery->writeNow(record->changed);
     m_recovery->copy().waitForPendingWork();
-    orphan.remove();
+    if (m_recovery->copy().isOnDisk())
+        orphan.remove();
 }
 
 void frmRTBEditor::RestoreRecoveredDocument(const QByteArray& rtf, const QString& documentPath)

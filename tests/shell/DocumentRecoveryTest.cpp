@@ -210,6 +210,20 @@ TEST_F(DocumentRecovery, YesRestoresTextFormattingAndPicturesUnderTheOriginalFil
     EXPECT_TRUE(host.scriptDone());
 }
 
+TEST_F(DocumentRecovery, TheOldCopyStaysWhenTheRecoveredDocumentCannotBeCopiedAgain)
+{
+    leaveCopyOf(QStringLiteral("only here"));
+    Editor e;
+    QDir().mkpath(e.copyPath()); // this run's copy cannot be written
+    ScriptedDialogHost host;
+    host.answerMessageBox(MsgBoxResult::Yes);
+    e.window.OfferRecovery();
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("only here"));
+    const QStringList copies = filesInFolder().filter(QStringLiteral(".rtf"));
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(readFile(QDir(folder()).filePath(copies[0])).contains("only here"));
+}
+
 TEST_F(DocumentRecovery, NoDeletesTheCopyAndARunningWindowsCopyIsNotOffered)
 {
     leaveCopyOf(QStringLiteral("unwanted"));

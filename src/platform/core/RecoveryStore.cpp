@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -121,6 +122,7 @@ struct OwnCopy::Worker {
     bool stopping = false;
     // The newest copy waiting to be written; a remove drops it.
     std::optional<std::pair<QByteArray, Record>> latest;
+    std::atomic<bool> onDisk{false};
     std::thread thread;
 
     explicit Worker(QString where) : folder(std::move(where))
@@ -191,7 +193,10 @@ struct OwnCopy::Worker {
             const std::lock_guard<std::mutex> guard(mutex);
             copy.swap(latest);
         }
-        if (!copy || !holdLock())
+        if (!copy)
+            return; // written by an earlier job already, or removed since
+        onDisk = false;
+        if (!holdLock())
             return;
         // A copy that cannot be written is no reason to disturb the user's work: the next
         // change tries again.
@@ -199,11 +204,13 @@ struct OwnCopy::Worker {
             fileio::writePrivateFileAtomically(pathFor(folder, id, RecordSuffix),
                                                encodeRecord(copy->second));
             fileio::writePrivateFileAtomically(pathFor(folder, id, CopySuffix), copy->first);
+            onDisk = true;
         });
     }
 
     void removeFiles()
     {
+        onDisk = false;
         QFile::remove(pathFor(folder, id, CopySuffix));
         QFile::remove(pathFor(folder, id, RecordSuffix));
     }
@@ -237,6 +244,11 @@ void OwnCopy::remove()
 void OwnCopy::waitForPendingWork()
 {
     m_worker->waitUntilIdle();
+}
+
+bool OwnCopy::isOnDisk() const
+{
+    return m_worker->onDisk;
 }
 
 QString OwnCopy::copyPath() const

@@ -53,6 +53,8 @@ public:
     void remove();
     // Waits until the queued work is done.
     void waitForPendingWork();
+    // True when the newest copy handed to write() is on disk: written, and not removed since.
+    bool isOnDisk() const;
 
     QString copyPath() const;
     QString recordPath() const;

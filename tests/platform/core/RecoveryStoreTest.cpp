@@ -85,6 +85,8 @@ TEST(RecoveryStore, OwnCopyIsWrittenPrivatelyAndRemovedInOrder)
     EXPECT_EQ((QFileInfo(folder.path).permissions() & 0x0077).toInt(), 0)
         << "nobody else enters the folder";
 
+    EXPECT_TRUE(copy.isOnDisk());
+
     // A write queued before a removal never brings the copy back.
     for (int i = 0; i < 20; ++i) {
         copy.write("{\\rtf1 again}", recordOf(QString()));
@@ -93,6 +95,13 @@ TEST(RecoveryStore, OwnCopyIsWrittenPrivatelyAndRemovedInOrder)
     copy.waitForPendingWork();
     EXPECT_FALSE(QFileInfo::exists(copy.copyPath()));
     EXPECT_FALSE(QFileInfo::exists(copy.recordPath()));
+    EXPECT_FALSE(copy.isOnDisk());
+
+    // A copy that cannot be written says so.
+    QDir().mkpath(copy.copyPath());
+    copy.write("{\\rtf1 blocked}", recordOf(QString()));
+    copy.waitForPendingWork();
+    EXPECT_FALSE(copy.isOnDisk());
 }
 
 TEST(RecoveryStore, OnlyCopiesOfOwnersThatAreGoneAreClaimed)
