@@ -121,6 +121,8 @@ int runWordlark(int argc, char** argv)
 
     frmRTBEditor window;
     window.show();
+    // Work an earlier run left unsaved is offered back before the file asked for is opened.
+    window.OfferRecovery();
     if (!parser.positionalArguments().isEmpty())
         window.OpenFileFromCommandLine(
             QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());

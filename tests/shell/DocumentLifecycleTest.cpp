@@ -6,6 +6,7 @@
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 #include "support/ScriptedDialogHost.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -42,19 +43,6 @@ struct Editor {
     }
     QString caption() const { return window.windowTitle(); }
 };
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
