@@ -71,8 +71,15 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 Desktop::Desktop()
 {
-    if (startServer())
-        startWindowManager();
+    // Desktops of tests running side by side can get in each other's way while they start (a
+    // window manager that finds the display taken gives up): a failed start is tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_problem.clear();
+        if (startServer() && startWindowManager())
+            return;
+        stop(m_windowManager);
+        stop(m_server);
+    }
 }
 
 Desktop::~Desktop()
@@ -121,11 +128,13 @@ bool Desktop::startWindowManager()
         return false;
     }
     // The window manager is at work once it has announced itself on the root window.
-    const bool managing = waitUntil([&] {
-        return run(QStringLiteral("xprop"),
-                   {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-            .out.contains("window id");
-    });
+    const bool managing = waitUntil(
+        [&] {
+            return run(QStringLiteral("xprop"),
+                       {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .out.contains("window id");
+        },
+        8s);
     if (!managing)
         m_problem = QStringLiteral("openbox did not take over the display ") + m_display;
     return managing;
@@ -137,6 +146,7 @@ QProcessEnvironment Desktop::environment() const
     env.insert(QStringLiteral("DISPLAY"), m_display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), m_state.path());
     return env;
 }
 

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <functional>
@@ -46,7 +47,7 @@ public:
     bool isReady() const { return m_problem.isEmpty(); }
     const QString& problem() const { return m_problem; }
     const QString& display() const { return m_display; }
-    // The environment for a program on this display.
+    // The environment for a program on this display, with a state folder of its own.
     QProcessEnvironment environment() const;
 
     // Runs a tool on this display to its end.
@@ -87,6 +88,9 @@ private:
     QList<QProcess*> m_owners; // clipboard owners started for the tests
     QString m_display;
     QString m_problem;
+    // The programs' own state folder (recovery copies ...), fresh for each desktop, so that
+    // nothing one test leaves behind reaches the next.
+    QTemporaryDir m_state;
 };
 
 // The Debian package that holds each of `files`, by file ("" for a file no package holds).
