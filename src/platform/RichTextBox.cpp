@@ -1,5 +1,6 @@
 #include "platform/RichTextBox.h"
 
+#include "platform/CarriedObjectHandler.h"
 #include "platform/Error.h"
 #include "platform/FileIO.h"
 #include "platform/IncrementalDocumentLayout.h"
@@ -8,6 +9,7 @@
 #include "platform/rtf/DocumentFormat.h"
 #include "platform/rtf/PlainText.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
@@ -157,6 +159,7 @@ void RichTextBox::setUpDocument(QTextDocument* document)
         document->setDocumentLayout(layout);
         connect(layout, &IncrementalDocumentLayout::layoutCaughtUp, this,
                 &RichTextBox::onLayoutCaughtUp);
+        CarriedObjectHandler::install(*document);
     }
     m_cursor = QTextCursor(document);
     connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
@@ -765,6 +768,9 @@ void RichTextBox::SelPrint(QPrinter* printer) const
 {
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
+    // The document's own page where the printer allows it; without one, the printer's.
+    if (const auto groups = carried::documentGroups(*document()); groups && groups->page.isGiven())
+        printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
     const QTextCursor c = cursor();
     if (!c.hasSelection()) {
         document()->print(printer);
