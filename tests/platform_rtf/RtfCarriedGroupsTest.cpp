@@ -195,7 +195,10 @@ TEST(RtfCarriedGroups, FieldsAreWrittenBackAsFields)
     EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt "));
     // A field without a result is kept whole.
     EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst { DATE \\\\@ \"d MMMM\" }}}"));
-    EXPECT_TRUE(saved.contains("{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\" \\\\s 12}"));
+    // A symbol's character is the field's own: it is not written as a result as well.
+    EXPECT_TRUE(
+        saved.contains("{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\" \\\\s 12}{\\fldrslt }}"))
+        << saved.constData();
     // A table of contents stays one field over its paragraphs.
     EXPECT_EQ(saved.count("\\fldinst TOC"), 1);
     auto again = readRtf(saved);
@@ -373,4 +376,24 @@ TEST(RtfCarriedGroups, ProducersFilesReadTheSameBeforeAndAfterASave)
             EXPECT_TRUE(after->page == before->page);
         }
     }
+}
+
+TEST(RtfCarriedGroups, ParagraphStylesAreKeptBesideTheStylesheet)
+{
+    auto d = readRtf(wordStyleDocument());
+    QByteArray saved = rtf::write(*d);
+    // Each paragraph names its style again, with its own spacing and indents spelled out, so
+    // that a reader that applies the style's does not change the paragraph.
+    EXPECT_FALSE(paragraph(*d, 0).blockFormat().hasProperty(docformat::ParagraphStyle));
+    d = readRtf(wordStyleDocument().replace("\\pard\\plain \\f0\\fs24 Dear",
+                                            "\\pard\\plain \\s1\\sa0\\f0\\fs24 Dear"));
+    EXPECT_EQ(paragraph(*d, 0).blockFormat().intProperty(docformat::ParagraphStyle), 1);
+    saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains("\\pard\\s1\\ql\\fi0\\li0\\ri0\\sb0\\sa0\\sl240\\slmult1 "))
+        << saved.constData();
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // Without a stylesheet, a style number names nothing and is not written.
+    d = readRtf(doc("\\pard\\s3 Plain\\par"));
+    EXPECT_FALSE(rtf::write(*d).contains("\\s3"));
 }

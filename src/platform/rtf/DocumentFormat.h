@@ -32,6 +32,8 @@ constexpr int ImageIsPlaceholder = QTextFormat::UserProperty + 14;
 // of each tab stop (a string with one character per tab position, ' ' for none).
 constexpr int KeepWithNext = QTextFormat::UserProperty + 30;
 constexpr int TabLeaders = QTextFormat::UserProperty + 31;
+// Paragraph property: the number of the paragraph's style in the stylesheet the document carries.
+constexpr int ParagraphStyle = QTextFormat::UserProperty + 33;
 // Character property: the strike-through is double (bool).
 constexpr int DoubleStrike = QTextFormat::UserProperty + 32;
 

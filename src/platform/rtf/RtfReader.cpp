@@ -119,6 +119,7 @@ struct ParaState {
     uint8_t keep = 0;        // \keep: the paragraph's lines stay on one page
     uint8_t keepNext = 0;    // \keepn: the paragraph stays on the page of the next one
     char pendingTabLeader = 0;
+    int style = 0; // \sN: the paragraph's style in the document's stylesheet
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     int ls = 0, ilvl = 0;
     Tab tabs[MaxTabs];
@@ -149,7 +150,8 @@ struct BlockKeyHash {
         for (int i = 0; i < p.tabCount; ++i)
             mix(static_cast<size_t>(p.tabs[i].position) * 4 + p.tabs[i].kind +
                 (static_cast<size_t>(p.tabs[i].leader) << 40));
-        mix(static_cast<size_t>(p.keep) | (static_cast<size_t>(p.keepNext) << 1));
+        mix(static_cast<size_t>(p.keep) | (static_cast<size_t>(p.keepNext) << 1) |
+            (static_cast<size_t>(p.style) << 2));
         return h;
     }
 };
@@ -1702,6 +1704,8 @@ int Reader::blockFormatFor(const BlockKey& key)
         f.setNonBreakableLines(true);
     if (p.keepNext)
         f.setProperty(docformat::KeepWithNext, true);
+    if (p.style > 0)
+        f.setProperty(docformat::ParagraphStyle, p.style);
     if (p.rtl)
         f.setLayoutDirection(Qt::RightToLeft);
     if (p.tabCount) {
@@ -2065,7 +2069,9 @@ bool Reader::onFormattingWord(std::string_view name, const Token& token)
             return true;
         }
     }
-    if (name == "keep") {
+    if (name == "s") {
+        g.para.style = std::clamp(token.param, 0, 32767);
+    } else if (name == "keep") {
         g.para.keep = on;
     } else if (name == "keepn") {
         g.para.keepNext = on;

@@ -283,6 +283,7 @@ private:
     QHash<QRgb, int> m_colorNumbers;
 
     bool m_fieldOpen = false;
+    bool m_fieldIsSymbol = false;
     QByteArray m_field;
     int m_propsBeforeField = -1;
 
@@ -456,6 +457,13 @@ void Writer::writeParagraphStart(const QTextBlock& block)
     const QTextBlockFormat f = block.blockFormat();
     std::string& out = m_body;
     out += "\\pard";
+    // A style number means something only beside the stylesheet the document carries. Readers
+    // that apply the style's own spacing and indents where the paragraph says nothing then get
+    // the paragraph's, zero included.
+    const bool styled =
+        m_groups && !m_groups->fonts.empty() && f.hasProperty(docformat::ParagraphStyle);
+    if (styled)
+        appendWord(out, "\\s", f.intProperty(docformat::ParagraphStyle));
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out += "\\qc";
@@ -490,9 +498,9 @@ void Writer::writeParagraphStart(const QTextBlock& block)
             out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
         }
     }
-    if (fi)
+    if (fi || styled)
         appendWord(out, "\\fi", fi);
-    if (li)
+    if (li || styled)
         appendWord(out, "\\li", li);
     // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
     // reader also by this word, which other readers ignore.
@@ -501,12 +509,14 @@ void Writer::writeParagraphStart(const QTextBlock& block)
         if (std::clamp(li / 720, 1, 9) != level)
             appendWord(out, "\\wlbulletlevel", level);
     }
-    if (const int ri = twips(f.rightMargin()))
+    if (const int ri = twips(f.rightMargin()); ri || styled)
         appendWord(out, "\\ri", ri);
-    if (const int sb = twips(f.topMargin()))
+    if (const int sb = twips(f.topMargin()); sb || styled)
         appendWord(out, "\\sb", sb);
-    if (const int sa = twips(f.bottomMargin()))
+    if (const int sa = twips(f.bottomMargin()); sa || styled)
         appendWord(out, "\\sa", sa);
+    if (styled && !f.hasProperty(QTextFormat::LineHeightType))
+        out += "\\sl240\\slmult1";
     if (f.hasProperty(QTextFormat::LineHeightType)) {
         switch (f.lineHeightType()) {
         case QTextBlockFormat::ProportionalHeight:
@@ -598,6 +608,9 @@ void Writer::openField(const QByteArray& instruction)
     m_body += "{\\fldrslt ";
     m_fieldOpen = true;
     m_field = instruction;
+    // A SYMBOL field's result is its character, which readers make from the instruction: written
+    // as a result too, it would show twice.
+    m_fieldIsSymbol = instruction.contains("SYMBOL");
 }
 
 void Writer::closeField()
@@ -607,6 +620,7 @@ void Writer::closeField()
     closeLink();
     m_body += "}}";
     m_fieldOpen = false;
+    m_fieldIsSymbol = false;
     m_field.clear();
     m_currentProps = m_propsBeforeField;
 }
@@ -740,6 +754,10 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
                 openField(field);
             if (carried::isInlineObject(format)) {
                 writeInline(format, fe - fs);
+                wroteText = true;
+                continue;
+            }
+            if (m_fieldIsSymbol) {
                 wroteText = true;
                 continue;
             }
