@@ -397,3 +397,30 @@ TEST(RtfCarriedGroups, ParagraphStylesAreKeptBesideTheStylesheet)
     d = readRtf(doc("\\pard\\s3 Plain\\par"));
     EXPECT_FALSE(rtf::write(*d).contains("\\s3"));
 }
+
+TEST(RtfCarriedGroups, PicturesOfObjectsAndShapesAreShownAndTheirGroupsWrittenBack)
+{
+    const QByteArray png =
+        "89504e470d0a1a0a0000000d4948445200000002000000020802000000fdd49a73000000"
+        "1049444154789c6338212707440c100a001f260411a28f22af0000000049454e44ae426082";
+    const QByteArray object = "{\\object\\objemb{\\*\\objclass Paint.Picture}{\\*\\objdata 0105}"
+                              "{\\result {\\pict\\pngblip\\picw2\\pich2 " +
+                              png + "}}}";
+    const QByteArray shape = "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright300\\shpbottom300"
+                             "{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn pib}{\\sv {\\pict\\pngblip "
+                             "\\picw2\\pich2 " +
+                             png + "}}}}{\\shprslt {\\pict\\pngblip\\picw2\\pich2 " + png + "}}}";
+    const QByteArray line = "{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 20}}}}";
+    const QByteArray textBox = "{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}"
+                               "{\\shptxt \\pard In the box\\par}}}";
+    auto d = readRtf(doc("A" + object + "B" + shape + "C" + line + "D\\par" + textBox + "E\\par"));
+    EXPECT_EQ(images(*d).size(), 2);
+    EXPECT_EQ(paragraphs(*d),
+              QStringList({QString::fromUtf16(u"A\uFFFCB\uFFFCC\uFFFCD"), "In the box", "E"}));
+    const QByteArray saved = rtf::write(*d);
+    // The object and the shape come back whole, not as pictures of their own; a shape that shows
+    // nothing is carried; a text box's text stays as paragraphs.
+    EXPECT_TRUE(saved.contains("A" + object + "B" + shape + "C" + line + "D")) << saved.constData();
+    EXPECT_EQ(saved.count("\\pict"), 3);
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+}

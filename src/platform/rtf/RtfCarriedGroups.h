@@ -38,6 +38,10 @@ constexpr int Label = QTextFormat::UserProperty + 42;
 // (`{\*\fldinst ...}`), so that the text is written back as the same field.
 constexpr int FieldInstruction = QTextFormat::UserProperty + 43;
 
+// Image property: the object or shape group (`{\object ...}`, `{\shp ...}`) the picture was shown
+// from, written back instead of the picture alone.
+constexpr int ObjectBytes = QTextFormat::UserProperty + 44;
+
 // How an inline group shows in the text.
 enum class Look : int {
     Hidden = 0,    // nothing: bookmarks, index entries, revision data

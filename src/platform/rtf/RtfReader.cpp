@@ -174,6 +174,7 @@ struct Group {
     bool listTextOwner = false;
     bool shapeHadInst = false;
     bool fieldInstOwner = false;
+    int carrierRunBegin = -1;    // an \object or \shp begun in this group: its first run
     bool defaultsOwner = false;  // \defchp, \defpap: the document's default formatting
     const char* begin = nullptr; // the group's opening brace in the bytes
 };
@@ -322,6 +323,8 @@ private:
     void finishField(const Group& popped);
     void insertSymbol(const SymbolField& symbol);
     void finishDocumentGroups();
+    void startCarrier(Group& group);
+    void finishCarrier(const Group& popped);
     void keepHiddenBytes(const char* data, int length);
     void keepHiddenChar(char32_t c);
     void flushHidden();
@@ -531,6 +534,7 @@ void Reader::pushGroup()
     g.shapeHadInst = false;
     g.fieldInstOwner = false;
     g.defaultsOwner = false;
+    g.carrierRunBegin = -1;
 }
 
 void Reader::popGroup()
@@ -550,6 +554,8 @@ void Reader::popGroup()
         finishField(popped);
         m_fields.pop_back();
     }
+    if (popped.carrierRunBegin >= 0 && m_poppedAtBrace)
+        finishCarrier(popped);
     if (popped.defaultsOwner) {
         // The defaults are what \pard and \plain start from.
         m_defaultPara = popped.para;
@@ -1175,6 +1181,7 @@ void Reader::onDestination(Kw kw, std::string_view name)
         if (dest == Dest::Body) {
             g.outer = dest;
             g.dest = Dest::Object;
+            startCarrier(g);
         } else {
             skip();
         }
@@ -1184,6 +1191,8 @@ void Reader::onDestination(Kw kw, std::string_view name)
             g.dest = g.outer;
         return;
     case Kw::Shp:
+        if (dest == Dest::Body)
+            startCarrier(g);
         return;
     case Kw::ShpInst:
         if (Group* parent = parentGroup())
@@ -2031,6 +2040,40 @@ void Reader::flushHidden()
     bytes += '}';
     m_hidden.clear();
     keepCarried(bytes, carried::Placement::Inline, "v");
+}
+
+// An object or a shape begins: the picture it shows, if any, is written back as the whole group.
+void Reader::startCarrier(Group& group)
+{
+    closeRun();
+    group.carrierRunBegin = static_cast<int>(m_model.runs.size());
+}
+
+// An object or a shape ends. One that showed a single picture keeps its bytes on the picture; one
+// that showed nothing is carried on a character of its own; one that showed text (a text box)
+// leaves its text as paragraphs.
+void Reader::finishCarrier(const Group& popped)
+{
+    closeRun();
+    const int runs = static_cast<int>(m_model.runs.size()) - popped.carrierRunBegin;
+    const bool paragraphEnded =
+        !m_model.blocks.empty() && m_model.blocks.back().runEnd > popped.carrierRunBegin;
+    if (runs > 1 || paragraphEnded)
+        return;
+    const QByteArray bytes = bytesOf(popped);
+    if (bytes.isEmpty() || m_carriedBytes + bytes.size() > MaxCarriedBytes)
+        return;
+    if (runs == 0) {
+        keepCarried(bytes, carried::Placement::Inline, "object");
+        return;
+    }
+    const Run& run = m_model.runs.back();
+    QTextCharFormat& format = m_model.charFormats[static_cast<size_t>(run.format)];
+    if (run.length != 1 || !format.isImageFormat())
+        return;
+    m_carriedBytes += bytes.size();
+    ++m_carriedObjects;
+    format.setProperty(carried::ObjectBytes, bytes);
 }
 
 // Control words the keyword table does not know: the page setup, section breaks and the

@@ -761,6 +761,13 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
                 wroteText = true;
                 continue;
             }
+            if (format.hasProperty(carried::ObjectBytes)) {
+                const QByteArray bytes = format.property(carried::ObjectBytes).toByteArray();
+                for (int i = fs; i < fe; ++i)
+                    m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+                wroteText = true;
+                continue;
+            }
             if (format.isImageFormat()) {
                 const QTextImageFormat image = format.toImageFormat();
                 for (int i = fs; i < fe; ++i)
