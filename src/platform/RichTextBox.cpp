@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/FileIO.h"
 #include "platform/IncrementalDocumentLayout.h"
+#include "platform/PagePrinting.h"
 #include "platform/RichTextView.h"
 #include "platform/Units.h"
 #include "platform/rtf/DocumentFormat.h"
@@ -768,18 +769,28 @@ void RichTextBox::SelPrint(QPrinter* printer) const
 {
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
-    // The document's own page where the printer allows it; without one, the printer's.
-    if (const auto groups = carried::documentGroups(*document()); groups && groups->page.isGiven())
+    // The document's own page where the printer allows it; without one, the printer's. Its header
+    // and footer, when it carries them, are printed on every page.
+    const auto groups = carried::documentGroups(*document());
+    if (groups && groups->page.isGiven())
         printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
+    const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
+    const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
+    const auto print = [&](const QTextDocument& printed) {
+        if (header.isEmpty() && footer.isEmpty())
+            printed.print(printer);
+        else
+            printWithHeaderAndFooter(printed, *printer, header, footer);
+    };
     const QTextCursor c = cursor();
     if (!c.hasSelection()) {
-        document()->print(printer);
+        print(*document());
     } else {
         QTextDocument selection;
         selection.setDefaultFont(m_document->defaultFont());
         copyImageResources(*m_document, selection);
         QTextCursor(&selection).insertFragment(c.selection());
-        selection.print(printer);
+        print(selection);
     }
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);

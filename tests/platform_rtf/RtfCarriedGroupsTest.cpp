@@ -217,6 +217,10 @@ TEST(RtfCarriedGroups, PageSetupIsReadWrittenAndPrintedWith)
     EXPECT_TRUE(groups->page.landscape);
     EXPECT_TRUE(groups->page.titlePage);
 
+    // What printing shows of the header and footer: every page's, else the first page's.
+    EXPECT_EQ(carried::headerFooterText(*groups, false), QStringLiteral("Running head 1"));
+    EXPECT_EQ(carried::headerFooterText(*groups, true), QStringLiteral("First footer"));
+
     const QPageLayout layout = pagesetup::pageLayoutFor(groups->page);
     EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
     EXPECT_EQ(layout.pageSize().id(), QPageSize::A4);

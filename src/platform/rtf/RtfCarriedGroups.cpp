@@ -1,10 +1,13 @@
 #include "platform/rtf/RtfCarriedGroups.h"
 
+#include "platform/rtf/Rtf.h"
+
 #include <QTextDocument>
 #include <QVariant>
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace carried
 {
@@ -48,6 +51,43 @@ constexpr std::array<std::string_view, 12> MarkedGroups = {
     "annotation", "do",      "header",  "headerl", "headerr", "headerf",
     "footer",     "footerl", "footerr", "footerf", "object",  "shp",
 };
+
+// The content of the first group in `bytes` that starts with the destination `word`, without its
+// braces and word; empty when there is none.
+QByteArray groupContent(const QByteArray& bytes, const QByteArray& word)
+{
+    const QByteArray opening = "{\\" + word;
+    for (qsizetype at = bytes.indexOf(opening); at >= 0; at = bytes.indexOf(opening, at + 1)) {
+        const qsizetype start = at + opening.size();
+        if (start < bytes.size() && std::isalpha(static_cast<unsigned char>(bytes[start])))
+            continue; // a longer word
+        int depth = 1;
+        for (qsizetype i = start; i < bytes.size(); ++i) {
+            if (bytes[i] == '\\')
+                ++i;
+            else if (bytes[i] == '{')
+                ++depth;
+            else if (bytes[i] == '}' && --depth == 0)
+                return bytes.mid(start, i - start);
+        }
+        return QByteArray();
+    }
+    return QByteArray();
+}
+
+// The font table the carried bytes refer to, as RTF.
+QByteArray fontTable(const DocumentGroups& groups)
+{
+    QByteArray out = "{\\fonttbl";
+    for (const FontEntry& font : groups.fonts) {
+        out += "{\\f" + QByteArray::number(font.number) + "\\fcharset" +
+               QByteArray::number(std::max(0, font.charset)) + ' ';
+        QString name = font.name;
+        name.remove(u';');
+        out += name.toLatin1() + ";}";
+    }
+    return out + '}';
+}
 
 int lookRank(Look look)
 {
@@ -95,6 +135,30 @@ void setDocumentGroups(QTextDocument& document, const DocumentGroups& groups)
 void clearDocumentGroups(QTextDocument& document)
 {
     document.setProperty(DocumentProperty, QVariant());
+}
+
+QString headerFooterText(const DocumentGroups& groups, bool footer)
+{
+    const char* const kinds[] = {"", "r", "f", "l"};
+    for (const char* kind : kinds) {
+        const QByteArray content =
+            groupContent(groups.sections, QByteArray(footer ? "footer" : "header") + kind);
+        if (content.isEmpty())
+            continue;
+        const QByteArray rtf = "{\\rtf1\\ansi\\ansicpg" + QByteArray::number(groups.codePage) +
+                               "\\deff" + QByteArray::number(groups.defaultFont) +
+                               fontTable(groups) + ' ' + content + '}';
+        QTextDocument document;
+        try {
+            rtf::read(rtf, document);
+        } catch (const rtf::FormatError&) {
+            continue;
+        }
+        QString text = document.toPlainText();
+        text.remove(QChar::ObjectReplacementCharacter);
+        return text.simplified();
+    }
+    return QString();
 }
 
 QTextCharFormat inlineFormat(const QByteArray& bytes, Look look, const QString& label)

@@ -95,6 +95,10 @@ std::optional<DocumentGroups> documentGroups(const QTextDocument& document);
 void setDocumentGroups(QTextDocument& document, const DocumentGroups& groups);
 void clearDocumentGroups(QTextDocument& document);
 
+// The text of the document's header (or footer) as one line, for printing: the header of every
+// page when the document has one, else of the right-hand or the first page; empty when none.
+QString headerFooterText(const DocumentGroups& groups, bool footer);
+
 // The character format of a character that stands for the inline `bytes`.
 QTextCharFormat inlineFormat(const QByteArray& bytes, Look look, const QString& label);
 
