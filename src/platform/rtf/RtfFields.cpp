@@ -1,6 +1,6 @@
 #include "platform/rtf/RtfFields.h"
 
-#include "platform/rtf/CodePages.h"
+#include "platform/document/CodePages.h"
 
 #include <QStringList>
 
