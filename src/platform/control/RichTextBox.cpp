@@ -321,6 +321,27 @@ void RichTextBox::setSelRTF(const QByteArray& rtf)
     setCursor(c);
 }
 
+QString plainTextOfRange(const QTextDocument& document, int start, int end)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    QString text = plainFromSelection(cursor.selectedText());
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+QString RichTextBox::SelPlainText() const
+{
+    const QTextCursor c = cursor();
+    return plainTextOfRange(*document(), c.selectionStart(), c.selectionEnd());
+}
+
+QString RichTextBox::SelHTML() const
+{
+    return QTextDocumentFragment(cursor()).toHtml();
+}
+
 QString RichTextBox::Text() const
 {
     return document()->toPlainText();
