@@ -278,6 +278,34 @@ TEST(ClipboardCommands, CutRemovesTheSelectionEvenWhenTheClipboardIsHeldElsewher
     EXPECT_EQ(e.editor().Text(), QStringLiteral("remove me"));
 }
 
+TEST(ClipboardCommands, NotesGoWithTheirTextThroughCutPasteAndUndo)
+{
+    Editor e;
+    e.editor().setTextRTF("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\header Head\\par}"
+                          "\\paperw11906\\paperh16838 one two{\\super\\chftn}"
+                          "{\\footnote {\\super\\chftn} The note.} three\\par}");
+    const auto saved = [&e] { return e.editor().TextRTF(); };
+    ASSERT_EQ(saved().count("{\\footnote "), 1);
+    // "two" and the note's reference after it.
+    e.editor().setSelStart(4);
+    e.editor().setSelLength(4);
+    e.window.mnuCut_Click();
+    EXPECT_EQ(saved().count("\\footnote"), 0);
+    // What belongs to the whole document stays with it.
+    EXPECT_TRUE(saved().contains("{\\header Head\\par}"));
+    EXPECT_TRUE(saved().contains("\\paperw11906"));
+
+    e.editor().setSelStart(static_cast<int>(e.editor().Text().size()));
+    e.window.mnuPaste_Click();
+    EXPECT_EQ(saved().count("{\\footnote "), 1);
+    EXPECT_TRUE(saved().contains("two{\\super\\chftn}{\\footnote {\\super\\chftn} The note.}"));
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(saved().count("\\footnote"), 0);
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(saved().count("{\\footnote "), 1);
+    EXPECT_TRUE(saved().contains("{\\header Head\\par}"));
+}
+
 TEST(ClipboardCommands, SelectAllAndClear)
 {
     Editor e;
