@@ -88,8 +88,8 @@ private:
     QList<QProcess*> m_owners; // clipboard owners started for the tests
     QString m_display;
     QString m_problem;
-    // The programs' own state folder (recovery copies ...), fresh for each desktop, so that
-    // nothing one test leaves behind reaches the next.
+    // The programs' state folder (recovery copies): their own, so that a program the tests end
+    // leaves no copy that the next start would offer, and the user's own copies stay out of reach.
     QTemporaryDir m_state;
 };
 
