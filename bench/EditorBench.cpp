@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -169,6 +170,30 @@ void BM_TypeCharacter(benchmark::State& state)
     report(state);
 }
 BENCHMARK(BM_TypeCharacter)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// The same inside a table cell in the middle of the document.
+void BM_TypeCharacterInTableCell(benchmark::State& state)
+{
+    Workbench& w = workbench();
+    QTextDocument& document = *w.editor().document();
+    const QList<QTextFrame*> tables = document.rootFrame()->childFrames();
+    auto* table = tables.isEmpty() ? nullptr : qobject_cast<QTextTable*>(tables[tables.size() / 2]);
+    if (!table) {
+        state.SkipWithError("the benchmark document has no tables");
+        return;
+    }
+    w.editor().setSelStart(table->cellAt(1, 0).lastPosition());
+    w.editor().view()->setFocus();
+    for (auto _ : state) {
+        QTest::keyClick(w.editor().view(), Qt::Key_A);
+        w.settle();
+    }
+    report(state);
+}
+BENCHMARK(BM_TypeCharacterInTableCell)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
 
 // The same per-keystroke work on one line of 100,000 characters.
 struct LongLine {

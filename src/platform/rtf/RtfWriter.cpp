@@ -5,6 +5,8 @@
 #include "platform/rtf/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfKeywords.h"
+#include "platform/rtf/RtfLists.h"
+#include "platform/rtf/RtfTableWriter.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -15,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
@@ -200,7 +203,7 @@ QString familyOf(const QTextCharFormat& format, const QString& fallback)
     return family.isEmpty() ? fallback : family;
 }
 
-class Writer
+class Writer : public TableSink
 {
 public:
     explicit Writer(const QTextDocument& document) : m_document(document)
@@ -214,13 +217,20 @@ public:
 
     QByteArray write(int start, int end, bool wholeDocument);
 
+    std::string& out() override { return m_body; }
+    int colorNumber(const QColor& color) override;
+    void writeParagraph(const QTextBlock& block, const std::string& tableWords,
+                        const char* ending) override;
+
 private:
     int fontNumber(const QString& family);
     int symbolFont();
-    int colorNumber(const QColor& color);
     int propsFor(int formatIndex, const QTextCharFormat& format);
     void setProps(int props);
-    void writeParagraphStart(const QTextBlock& block);
+    void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
+    void writeListNumber(const QTextList& list, const QTextBlock& block);
+    void writeParagraphText(const QTextBlock& block, int textStart, int textEnd);
+    QTextTable* tableToWrite(const QTextBlock& block, int start, int end) const;
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& href);
     void closeLink();
@@ -245,6 +255,10 @@ private:
     bool m_linkOpen = false;
     QString m_link;
     int m_propsBeforeLink = -1;
+
+    ListTableWriter m_listTable;
+    QString m_raw; // the document's text
+    bool m_hasTables = false;
 };
 
 int Writer::fontNumber(const QString& family)
@@ -362,11 +376,12 @@ void Writer::setProps(int props)
     m_currentProps = props;
 }
 
-void Writer::writeParagraphStart(const QTextBlock& block)
+void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
     std::string& out = m_body;
     out += "\\pard";
+    out += tableWords;
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out += "\\qc";
@@ -394,17 +409,18 @@ void Writer::writeParagraphStart(const QTextBlock& block)
             appendWord(out, "\\pnf", sym);
             out += "\\pnindent0{\\pntxtb\\'b7}}";
         } else {
-            // Numbered lists are written with their numbers as text, which every reader shows.
-            const QString number = list->itemText(block);
-            out += "{\\pntext ";
-            appendText(out, number.constData(), number.size());
-            out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
+            writeListNumber(*list, block);
         }
     }
     if (fi)
         appendWord(out, "\\fi", fi);
     if (li)
         appendWord(out, "\\li", li);
+    if (list && !isBulletStyle(list->format().style())) {
+        const ListTableWriter::Item item = m_listTable.itemFor(*list);
+        appendWord(out, "\\ls", item.ls);
+        appendWord(out, "\\ilvl", item.level);
+    }
     // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
     // reader also by this word, which other readers ignore.
     if (list && isBulletStyle(list->format().style())) {
@@ -461,6 +477,54 @@ void Writer::writeParagraphStart(const QTextBlock& block)
         }
     }
     out += ' ';
+}
+
+// A numbered paragraph's number: as text for readers without lists (\listtext), and as the
+// older paragraph numbering for readers that know only that.
+void Writer::writeListNumber(const QTextList& list, const QTextBlock& block)
+{
+    std::string& out = m_body;
+    const QString number = listItemText(list, block);
+    out += "{\\listtext ";
+    appendText(out, number.constData(), number.size());
+    out += "\\tab}{\\*\\pn";
+    const QTextListFormat f = list.format();
+    const int level = std::clamp(f.indent(), 1, 9);
+    if (level == 1)
+        out += "\\pnlvlbody";
+    else
+        appendWord(out, "\\pnlvl", level);
+    switch (f.style()) {
+    case QTextListFormat::ListUpperRoman:
+        out += "\\pnucrm";
+        break;
+    case QTextListFormat::ListLowerRoman:
+        out += "\\pnlcrm";
+        break;
+    case QTextListFormat::ListUpperAlpha:
+        out += "\\pnucltr";
+        break;
+    case QTextListFormat::ListLowerAlpha:
+        out += "\\pnlcltr";
+        break;
+    default:
+        out += "\\pndec";
+        break;
+    }
+    appendWord(out, "\\pnstart",
+               f.hasProperty(docformat::ListStart) ? f.intProperty(docformat::ListStart) : 1);
+    out += "\\pnindent360";
+    if (!f.numberPrefix().isEmpty()) {
+        out += "{\\pntxtb ";
+        appendText(out, f.numberPrefix().constData(), f.numberPrefix().size());
+        out += '}';
+    }
+    if (!f.numberSuffix().isEmpty()) {
+        out += "{\\pntxta ";
+        appendText(out, f.numberSuffix().constData(), f.numberSuffix().size());
+        out += '}';
+    }
+    out += '}';
 }
 
 void Writer::openLink(const QString& href)
@@ -563,66 +627,116 @@ void Writer::writePicture(const QTextImageFormat& format)
     out += "\n}";
 }
 
+void Writer::writeParagraphText(const QTextBlock& block, int textStart, int textEnd)
+{
+    bool wroteText = false;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid())
+            continue;
+        const int fs = std::max(fragment.position(), textStart);
+        const int fe = std::min(fragment.position() + fragment.length(), textEnd);
+        if (fs >= fe)
+            continue;
+        const QTextCharFormat format = fragment.charFormat();
+        const QString href = format.isAnchor() ? format.anchorHref() : QString();
+        if (m_linkOpen && href != m_link)
+            closeLink();
+        if (format.isImageFormat()) {
+            const QTextImageFormat image = format.toImageFormat();
+            for (int i = fs; i < fe; ++i)
+                writePicture(image);
+            wroteText = true;
+            continue;
+        }
+        if (!href.isEmpty() && !m_linkOpen)
+            openLink(href);
+        const int props = propsFor(fragment.charFormatIndex(), format);
+        if (m_propsGrouped[static_cast<size_t>(props)]) {
+            m_body += '{';
+            m_body += m_props[static_cast<size_t>(props)];
+            appendText(m_body, m_raw.constData() + fs, fe - fs);
+            m_body += '}';
+        } else {
+            setProps(props);
+            appendText(m_body, m_raw.constData() + fs, fe - fs);
+        }
+        wroteText = true;
+    }
+    closeLink();
+    if (!wroteText) {
+        // An empty paragraph: its mark's format is what typing there starts with.
+        const QTextCharFormat markFormat = block.charFormat();
+        setProps(propsFor(block.charFormatIndex(), markFormat));
+    }
+}
+
+void Writer::writeParagraph(const QTextBlock& block, const std::string& tableWords,
+                            const char* ending)
+{
+    writeParagraphStart(block, tableWords);
+    writeParagraphText(block, block.position(), block.position() + block.length() - 1);
+    m_body += ending;
+}
+
+// The table to write as a table when the paragraph is the first one written of it: the outermost
+// table around the paragraph, unless the range lies inside one of its cells (then the paragraphs
+// are written as paragraphs).
+QTextTable* Writer::tableToWrite(const QTextBlock& block, int start, int end) const
+{
+    QTextTable* outermost = nullptr;
+    for (QTextFrame* frame = m_document.frameAt(block.position()); frame;
+         frame = frame->parentFrame())
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            outermost = table;
+    if (!outermost)
+        return nullptr;
+    const QTextTableCell first = outermost->cellAt(start);
+    const QTextTableCell last = outermost->cellAt(end);
+    if (first.isValid() && last.isValid() && first.row() == last.row() &&
+        first.column() == last.column())
+        return nullptr;
+    return outermost;
+}
+
 QByteArray Writer::write(int start, int end, bool wholeDocument)
 {
-    const QString raw = m_document.toRawText();
+    m_raw = m_document.toRawText();
+    m_hasTables = !m_document.rootFrame()->childFrames().isEmpty();
     m_body.reserve(static_cast<size_t>(end - start) + static_cast<size_t>(end - start) / 4 + 4096);
 
     QTextBlock block = m_document.findBlock(start);
-    for (; block.isValid(); block = block.next()) {
+    while (block.isValid()) {
         const int blockStart = block.position();
         if (blockStart > end)
             break;
+        if (QTextTable* table = m_hasTables ? tableToWrite(block, start, end) : nullptr) {
+            // The rows the range reaches, whole.
+            const int firstRow =
+                wholeDocument ? 0 : table->cellAt(std::max(start, table->firstPosition())).row();
+            const QTextTableCell lastCell = table->cellAt(std::min(end, table->lastPosition() - 1));
+            const int lastRow = wholeDocument || !lastCell.isValid()
+                                    ? table->rows() - 1
+                                    : lastCell.row() + lastCell.rowSpan() - 1;
+            writeTable(*this, *table, 1, std::max(0, firstRow), lastRow);
+            block = m_document.findBlock(table->lastPosition() + 1);
+            continue;
+        }
+        if (blockStart == 0 && m_hasTables && startsWithTable(m_document.rootFrame()->begin())) {
+            block = block.next();
+            continue;
+        }
         const int markAt = blockStart + block.length() - 1;
         const int textStart = std::max(start, blockStart);
         const int textEnd = std::min(end, markAt);
         const bool mark = wholeDocument || end > markAt;
-        if (textStart >= textEnd && !mark)
-            continue;
-
-        writeParagraphStart(block);
-        bool wroteText = false;
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid())
-                continue;
-            const int fs = std::max(fragment.position(), textStart);
-            const int fe = std::min(fragment.position() + fragment.length(), textEnd);
-            if (fs >= fe)
-                continue;
-            const QTextCharFormat format = fragment.charFormat();
-            const QString href = format.isAnchor() ? format.anchorHref() : QString();
-            if (m_linkOpen && href != m_link)
-                closeLink();
-            if (format.isImageFormat()) {
-                const QTextImageFormat image = format.toImageFormat();
-                for (int i = fs; i < fe; ++i)
-                    writePicture(image);
-                wroteText = true;
-                continue;
-            }
-            if (!href.isEmpty() && !m_linkOpen)
-                openLink(href);
-            const int props = propsFor(fragment.charFormatIndex(), format);
-            if (m_propsGrouped[static_cast<size_t>(props)]) {
-                m_body += '{';
-                m_body += m_props[static_cast<size_t>(props)];
-                appendText(m_body, raw.constData() + fs, fe - fs);
-                m_body += '}';
-            } else {
-                setProps(props);
-                appendText(m_body, raw.constData() + fs, fe - fs);
-            }
-            wroteText = true;
+        if (textStart < textEnd || mark) {
+            writeParagraphStart(block, std::string());
+            writeParagraphText(block, textStart, textEnd);
+            if (mark)
+                m_body += "\\par\n";
         }
-        closeLink();
-        if (!wroteText) {
-            // An empty paragraph: its mark's format is what typing there starts with.
-            const QTextCharFormat markFormat = block.charFormat();
-            setProps(propsFor(block.charFormatIndex(), markFormat));
-        }
-        if (mark)
-            m_body += "\\par\n";
+        block = block.next();
     }
 
     std::string header;
@@ -647,6 +761,7 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
         header += ';';
     }
     header += "}\n";
+    header += m_listTable.tables();
 
     QByteArray result;
     result.reserve(static_cast<qsizetype>(header.size() + m_body.size() + 2));
