@@ -1,6 +1,6 @@
 #include "platform/rtf/RtfLists.h"
 
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/DocumentFormat.h"
 
 #include <QTextBlock>
 #include <QTextList>

@@ -1,6 +1,6 @@
 #include "platform/rtf/RtfTableWriter.h"
 
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/DocumentFormat.h"
 
 #include <QTextBlock>
 #include <QTextTable>

@@ -2,7 +2,7 @@
 
 #include "platform/rtf/RtfTables.h"
 
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/DocumentFormat.h"
 
 #include <algorithm>
 
