@@ -1,6 +1,6 @@
 // Tables: rows, cells, merges and nested tables read into QTextTables and written back as RTF rows.
 
-#include "RtfTestSupport.h"
+#include "support/RtfTestSupport.h"
 
 #include "platform/document/PlainText.h"
 
