@@ -6,6 +6,7 @@
 #include <QTextList>
 
 #include <algorithm>
+#include <climits>
 
 namespace rtf::detail
 {
@@ -397,19 +398,24 @@ ListTableWriter::Item ListTableWriter::itemFor(const QTextList& list)
         return found.value();
     const QTextListFormat format = list.format();
     const int level = std::clamp(format.indent() - 1, 0, 8);
+    // Bullets need no numbering of their own: all of them are levels of one list. A numbered
+    // list shares the RTF list its group names unless another list holds that level already.
+    const bool bullet = nfcFor(format.style()) == NfcBullet;
+    const bool grouped = bullet || format.hasProperty(docformat::ListGroup);
+    const int key = bullet ? INT_MIN : format.intProperty(docformat::ListGroup);
     int group = -1;
-    if (format.hasProperty(docformat::ListGroup)) {
-        auto known = m_groupByKey.constFind(format.intProperty(docformat::ListGroup));
+    if (grouped) {
+        auto known = m_groupByKey.constFind(key);
         if (known != m_groupByKey.constEnd() &&
-            !m_groups[static_cast<size_t>(known.value())].used[level])
+            (bullet || !m_groups[static_cast<size_t>(known.value())].used[level]))
             group = known.value();
     }
     if (group < 0) {
         group = static_cast<int>(m_groups.size());
         m_groups.emplace_back();
         m_groups.back().id = 1000 + group;
-        if (format.hasProperty(docformat::ListGroup))
-            m_groupByKey.insert(format.intProperty(docformat::ListGroup), group);
+        if (grouped)
+            m_groupByKey.insert(key, group);
     }
     Group& g = m_groups[static_cast<size_t>(group)];
     g.levels[level] = format;
@@ -492,6 +498,8 @@ std::string ListTableWriter::tables() const
                                   ? f.intProperty(docformat::ListStart)
                                   : 1;
             QString pattern = used ? f.stringProperty(docformat::ListLevelText) : QString();
+            if (nfc == NfcBullet)
+                pattern = QString(QChar(0x2022));
             if (pattern.isEmpty()) {
                 pattern = QStringLiteral("%1").arg(level + 1).prepend(u'%');
                 if (used)

@@ -416,7 +416,7 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
         appendWord(out, "\\fi", fi);
     if (li)
         appendWord(out, "\\li", li);
-    if (list && !isBulletStyle(list->format().style())) {
+    if (list) {
         const ListTableWriter::Item item = m_listTable.itemFor(*list);
         appendWord(out, "\\ls", item.ls);
         appendWord(out, "\\ilvl", item.level);
