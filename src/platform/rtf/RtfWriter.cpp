@@ -230,7 +230,7 @@ private:
     void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
     void writeListNumber(const QTextList& list, const QTextBlock& block);
     void writeParagraphText(const QTextBlock& block, int textStart, int textEnd);
-    QTextTable* tableToWrite(const QTextBlock& block, int start, int end) const;
+    QTextTable* tableToWrite(const QTextBlock& block, int start, int end);
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& href);
     void closeLink();
@@ -259,6 +259,8 @@ private:
     ListTableWriter m_listTable;
     QString m_raw; // the document's text
     bool m_hasTables = false;
+    QList<QTextFrame*> m_topFrames; // the tables in the body, in document order
+    qsizetype m_nextTopFrame = 0;
 };
 
 int Writer::fontNumber(const QString& family)
@@ -682,13 +684,15 @@ void Writer::writeParagraph(const QTextBlock& block, const std::string& tableWor
 // The table to write as a table when the paragraph is the first one written of it: the outermost
 // table around the paragraph, unless the range lies inside one of its cells (then the paragraphs
 // are written as paragraphs).
-QTextTable* Writer::tableToWrite(const QTextBlock& block, int start, int end) const
+QTextTable* Writer::tableToWrite(const QTextBlock& block, int start, int end)
 {
-    QTextTable* outermost = nullptr;
-    for (QTextFrame* frame = m_document.frameAt(block.position()); frame;
-         frame = frame->parentFrame())
-        if (auto* table = qobject_cast<QTextTable*>(frame))
-            outermost = table;
+    // Blocks come in document order: the body's tables are passed one after the other.
+    const int at = block.position();
+    while (m_nextTopFrame < m_topFrames.size() && m_topFrames[m_nextTopFrame]->lastPosition() < at)
+        ++m_nextTopFrame;
+    if (m_nextTopFrame >= m_topFrames.size() || m_topFrames[m_nextTopFrame]->firstPosition() > at)
+        return nullptr;
+    auto* outermost = qobject_cast<QTextTable*>(m_topFrames[m_nextTopFrame]);
     if (!outermost)
         return nullptr;
     const QTextTableCell first = outermost->cellAt(start);
@@ -702,7 +706,8 @@ QTextTable* Writer::tableToWrite(const QTextBlock& block, int start, int end) co
 QByteArray Writer::write(int start, int end, bool wholeDocument)
 {
     m_raw = m_document.toRawText();
-    m_hasTables = !m_document.rootFrame()->childFrames().isEmpty();
+    m_topFrames = m_document.rootFrame()->childFrames();
+    m_hasTables = !m_topFrames.isEmpty();
     m_body.reserve(static_cast<size_t>(end - start) + static_cast<size_t>(end - start) / 4 + 4096);
 
     QTextBlock block = m_document.findBlock(start);
