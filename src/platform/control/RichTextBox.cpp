@@ -1,6 +1,8 @@
 #include "platform/control/RichTextBox.h"
 
+#include "platform/control/CarriedObjectHandler.h"
 #include "platform/control/IncrementalDocumentLayout.h"
+#include "platform/control/PagePrinting.h"
 #include "platform/control/RichTextView.h"
 #include "platform/core/Error.h"
 #include "platform/core/FileIO.h"
@@ -8,6 +10,7 @@
 #include "platform/document/DocumentFormat.h"
 #include "platform/document/PlainText.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
@@ -157,6 +160,7 @@ void RichTextBox::setUpDocument(QTextDocument* document)
         document->setDocumentLayout(layout);
         connect(layout, &IncrementalDocumentLayout::layoutCaughtUp, this,
                 &RichTextBox::onLayoutCaughtUp);
+        CarriedObjectHandler::install(*document);
     }
     m_cursor = QTextCursor(document);
     connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
@@ -315,6 +319,27 @@ void RichTextBox::setSelRTF(const QByteArray& rtf)
     }
     c.endEditBlock();
     setCursor(c);
+}
+
+QString plainTextOfRange(const QTextDocument& document, int start, int end)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    QString text = plainFromSelection(cursor.selectedText());
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+QString RichTextBox::SelPlainText() const
+{
+    const QTextCursor c = cursor();
+    return plainTextOfRange(*document(), c.selectionStart(), c.selectionEnd());
+}
+
+QString RichTextBox::SelHTML() const
+{
+    return QTextDocumentFragment(cursor()).toHtml();
 }
 
 QString RichTextBox::Text() const
@@ -765,15 +790,28 @@ void RichTextBox::SelPrint(QPrinter* printer) const
 {
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
+    // The document's own page where the printer allows it; without one, the printer's. Its header
+    // and footer, when it carries them, are printed on every page.
+    const auto groups = carried::documentGroups(*document());
+    if (groups && groups->page.isGiven())
+        printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
+    const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
+    const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
+    const auto print = [&](const QTextDocument& printed) {
+        if (header.isEmpty() && footer.isEmpty())
+            printed.print(printer);
+        else
+            printWithHeaderAndFooter(printed, *printer, header, footer);
+    };
     const QTextCursor c = cursor();
     if (!c.hasSelection()) {
-        document()->print(printer);
+        print(*document());
     } else {
         QTextDocument selection;
         selection.setDefaultFont(m_document->defaultFont());
         copyImageResources(*m_document, selection);
         QTextCursor(&selection).insertFragment(c.selection());
-        selection.print(printer);
+        print(selection);
     }
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);

@@ -41,6 +41,10 @@ void replaceDocument(const Model& model, QTextDocument& document)
     document.clear();
     cursor = QTextCursor(&document);
     addResources(model, document);
+    if (model.documentGroups)
+        carried::setDocumentGroups(document, *model.documentGroups);
+    else
+        carried::clearDocumentGroups(document);
     ContentBuilder(model, cursor).insertBlocks(0, static_cast<int>(model.blocks.size()));
     cursor.endEditBlock();
     document.setUndoRedoEnabled(undo);

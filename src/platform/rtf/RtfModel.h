@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/rtf/RtfCarriedGroups.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -9,6 +11,7 @@
 #include <QTextTableCellFormat>
 #include <QTextTableFormat>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -75,6 +78,8 @@ struct Model {
     // One list per RTF list override and level (or \pn scheme and level).
     std::vector<QTextListFormat> lists;
     bool endsWithParagraphMark = false;
+    // What the document carries at its level; none when it carries nothing.
+    std::optional<carried::DocumentGroups> documentGroups;
 };
 
 // Reads RTF bytes; throws rtf::FormatError when they are not RTF.
