@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
 
 #include <cstdint>
 #include <string>
@@ -53,8 +54,19 @@ struct Paragraph {
     int align = 0; // 0 left, 1 centre, 2 right, 3 justify
     bool bullet = false;
     bool heading = false;
+    int number = 0; // the item's number in a numbered list, 0 for none
+    int table = 0;  // a 3x3 table made of the runs: 1 plain, 2 with merged cells, 3 with a
+                    // 2x2 table in its centre cell; 0 for a paragraph
     std::vector<Run> runs;
 };
+
+constexpr int TableEvery = 20;
+
+// The text of a table cell: one run of the paragraph, plain.
+QString cellText(const Paragraph& p, int index)
+{
+    return p.runs[static_cast<size_t>(index) % p.runs.size()].text.trimmed();
+}
 
 const char* const Fonts[] = {"Liberation Serif", "Liberation Sans", "DejaVu Sans Mono"};
 const QColor Colors[] = {QColor(201, 33, 30), QColor(0, 0, 128), QColor(0, 128, 0),
@@ -100,6 +112,15 @@ std::vector<Paragraph> makeContent()
         const int kind = random.below(100);
         paragraph.heading = kind < 4;
         paragraph.bullet = !paragraph.heading && kind < 16;
+        if (!paragraph.heading && !paragraph.bullet && kind < 22) {
+            const Paragraph* before = paragraphs.empty() ? nullptr : &paragraphs.back();
+            paragraph.number = before && before->number ? before->number + 1 : 1;
+        }
+        if (p % TableEvery == TableEvery / 2) {
+            paragraph.table = 1 + (p / TableEvery) % 3;
+            paragraph.heading = paragraph.bullet = false;
+            paragraph.number = 0;
+        }
         paragraph.align = paragraph.heading ? 1
                                             : (kind % 10 == 7   ? 2
                                                : kind % 10 == 8 ? 3
@@ -229,6 +250,106 @@ const char* alignWord(int align)
     return words[align & 3];
 }
 
+void fillTable(QTextTable& table, const Paragraph& p, int offset)
+{
+    for (int r = 0; r < table.rows(); ++r)
+        for (int c = 0; c < table.columns(); ++c) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            if (cell.row() == r && cell.column() == c)
+                cell.firstCursorPosition().insertText(cellText(p, offset + r * 3 + c));
+        }
+}
+
+QTextTableFormat tableFormat(int columns, double width)
+{
+    QTextTableFormat format;
+    QList<QTextLength> widths;
+    for (int c = 0; c < columns; ++c)
+        widths.append(QTextLength(QTextLength::FixedLength, width));
+    format.setColumnWidthConstraints(widths);
+    format.setCellPadding(7.2);
+    format.setCellSpacing(0);
+    format.setBorderCollapse(true);
+    return format;
+}
+
+// A table after the text of the paragraph at the cursor; the cursor ends in the empty paragraph
+// after it.
+void insertTable(QTextCursor& cursor, const Paragraph& p)
+{
+    QTextTable* table = cursor.insertTable(3, 3, tableFormat(3, 2000 / 15.0));
+    if (p.table == 2) {
+        table->mergeCells(0, 0, 1, 2);
+        table->mergeCells(1, 2, 2, 1);
+    }
+    fillTable(*table, p, 0);
+    if (p.table == 3) {
+        QTextCursor inner = table->cellAt(1, 1).lastCursorPosition();
+        inner.insertBlock();
+        fillTable(*inner.insertTable(2, 2, tableFormat(2, 900 / 15.0)), p, 9);
+    }
+    cursor.setPosition(table->lastPosition() + 1);
+}
+
+// A row of the table as RTF: its definition, then its cells; the third kind of table holds a 2x2
+// table in its centre cell.
+void appendRtfRow(std::string& out, const Paragraph& p, int row, const char* cellStart)
+{
+    const bool merged = p.table == 2;
+    out += "\\trowd\\trgaph108\\trleft0";
+    for (int c = 0; c < 3; ++c) {
+        if (merged && row == 0 && c == 0)
+            out += "\\clmgf";
+        if (merged && row == 0 && c == 1)
+            out += "\\clmrg";
+        if (merged && c == 2 && row > 0)
+            out += row == 1 ? "\\clvmgf" : "\\clvmrg";
+        out += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\cellx";
+        appendNumber(out, 2000 * (c + 1));
+    }
+    out += '\n';
+    for (int c = 0; c < 3; ++c) {
+        out += cellStart;
+        const bool covered = merged && ((row == 0 && c == 1) || (row == 2 && c == 2));
+        if (!covered)
+            appendRtfText(out, cellText(p, row * 3 + c));
+        if (p.table == 3 && row == 1 && c == 1) {
+            out += "\\par ";
+            for (int r = 0; r < 2; ++r) {
+                for (int k = 0; k < 2; ++k) {
+                    out += "\\pard\\intbl\\itap2 ";
+                    appendRtfText(out, cellText(p, 9 + r * 3 + k));
+                    out += "\\nestcell ";
+                }
+                out += "{\\*\\nesttableprops\\trowd\\trgaph108\\cellx900\\cellx1800\\nestrow}"
+                       "{\\nonesttables\\par}\n";
+            }
+            out += "\\pard\\intbl ";
+        }
+        out += "\\cell ";
+    }
+    out += "\\row\n";
+}
+
+void appendRtfTable(std::string& out, const Paragraph& p, const char* cellStart)
+{
+    for (int row = 0; row < 3; ++row)
+        appendRtfRow(out, p, row, cellStart);
+}
+
+// The number of a numbered paragraph as its list text.
+void appendListText(std::string& out, const Paragraph& p)
+{
+    out += "{\\listtext ";
+    appendNumber(out, p.number);
+    out += ".\\tab}";
+}
+
+const char* const NumberedListTable =
+    "{\\*\\listtable{\\list\\listtemplateid2{\\listlevel\\levelnfc0\\levelstartat1"
+    "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-360\\li720}\\listid2}}"
+    "{\\*\\listoverridetable{\\listoverride\\listid2\\listoverridecount0\\ls2}}\n";
+
 } // namespace
 
 void buildBenchmarkDocument(QTextDocument& document)
@@ -238,8 +359,15 @@ void buildBenchmarkDocument(QTextDocument& document)
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     QTextList* list = nullptr;
+    QTextList* numbered = nullptr;
     bool first = true;
     for (const Paragraph& p : content()) {
+        if (p.table) {
+            insertTable(cursor, p);
+            list = numbered = nullptr;
+            first = true; // the paragraph after the table is there already
+            continue;
+        }
         QTextBlockFormat block;
         static const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
                                                    Qt::AlignJustify};
@@ -260,6 +388,18 @@ void buildBenchmarkDocument(QTextDocument& document)
             }
         } else {
             list = nullptr;
+        }
+        if (p.number) {
+            if (numbered && p.number > 1) {
+                numbered->add(cursor.block());
+            } else {
+                QTextListFormat format;
+                format.setStyle(QTextListFormat::ListDecimal);
+                format.setIndent(1);
+                numbered = cursor.createList(format);
+            }
+        } else {
+            numbered = nullptr;
         }
         for (const Run& run : p.runs) {
             QTextCharFormat f;
@@ -324,11 +464,20 @@ QByteArray generateBenchmarkRtf()
                "\\blue" + std::to_string(c.blue()) + ";";
     }
     out += "}\n";
+    out += NumberedListTable;
     out += DocumentHeader;
     int number = 0;
     for (const Paragraph& p : content()) {
+        if (p.table) {
+            appendRtfTable(out, p, "\\pard\\intbl\\plain\\f0\\fs24 ");
+            continue;
+        }
         out += "\\pard";
         out += alignWord(p.align);
+        if (p.number) {
+            appendListText(out, p);
+            out += "\\fi-360\\li720\\ls2";
+        }
         if (p.bullet)
             out += "{\\pntext\\f3\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf3\\pnindent0{\\pntxtb\\'b7}}"
                    "\\fi-360\\li720";
@@ -380,7 +529,10 @@ QByteArray generateLibreOfficeStyleRtf()
         "{\\listlevel\\levelnfc23\\leveljc0\\levelstartat1\\levelfollow0{\\leveltext \\'01\\u8226 "
         "?;}"
         "{\\levelnumbers;}\\f4\\fi-360\\li720}\\listid1}\n"
-        "}{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}}"
+        "{\\list\\listtemplateid2{\\listlevel\\levelnfc0\\leveljc0\\levelstartat1\\levelfollow0"
+        "{\\leveltext \\'02\\'00.;}{\\levelnumbers\\'01;}\\fi-360\\li720}\\listid2}\n"
+        "}{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid2\\listoverridecount0\\ls2}}"
         "{\\*\\rsidtbl\\rsid2097152\\rsid4980041\\rsid7146821}"
         "{\\*\\generator LibreOffice/7.4.7.2$Linux_X86_64 LibreOffice_project/40$Build-2}"
         "{\\info{\\creatim\\yr2024\\mo5\\dy6\\hr7\\min8}{\\revtim\\yr2024\\mo5\\dy6\\hr7\\min9}"
@@ -411,8 +563,18 @@ QByteArray generateLibreOfficeStyleRtf()
         "lvl0\\ls1"
         "\\fi-360\\li720\\lin720\\sl276\\slmult1\\sb0\\sa0\\rsid7146821";
     for (const Paragraph& p : content()) {
+        if (p.table) {
+            appendRtfTable(out, p,
+                           "\\pard\\plain \\s18\\intbl\\rtlch\\af6\\afs24 \\ltrch\\hich\\af3"
+                           "\\loch\\f3\\fs24\\dbch\\af5 ");
+            continue;
+        }
         out += p.heading ? headingStart : p.bullet ? bulletStart : paragraphStart;
         out += alignWord(p.align);
+        if (p.number) {
+            out += "\\ilvl0\\ls2\\fi-360\\li720";
+            appendListText(out, p);
+        }
         if (p.bullet)
             out += "{\\listtext\\pard\\plain \\rtlch\\af6 \\ltrch\\hich\\af4\\loch\\f4 "
                    "\\u8226\\'95\\tab}";

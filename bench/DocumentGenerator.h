@@ -7,10 +7,11 @@ class QTextDocument;
 
 // A deterministic benchmark document of about 1,000 pages: about 3 million characters in some
 // 7,000 paragraphs and tens of thousands of formatted runs (fonts, sizes, bold, italic, underline,
-// colours, raised and lowered text), all four alignments, bulleted paragraphs, headings, and
-// non-ASCII text (accented Latin, Greek, Cyrillic, CJK, emoji). The same content comes in three
-// forms, so benchmarks compare like with like; the two RTF forms also carry what the editor keeps
-// without showing it: headers, footers, a footnote every tenth paragraph and a page setup.
+// colours, raised and lowered text), all four alignments, bulleted and numbered paragraphs,
+// headings, 350 tables (a third with merged cells, a third with a table in a cell) and non-ASCII
+// text (accented Latin, Greek, Cyrillic, CJK, emoji). The same content comes in three forms, so
+// benchmarks compare like with like; the two RTF forms also carry what the editor keeps without
+// showing it: headers, footers, a footnote every tenth paragraph and a page setup.
 namespace bench
 {
 

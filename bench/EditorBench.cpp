@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -170,6 +171,30 @@ void BM_TypeCharacter(benchmark::State& state)
     report(state);
 }
 BENCHMARK(BM_TypeCharacter)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// The same inside a table cell in the middle of the document.
+void BM_TypeCharacterInTableCell(benchmark::State& state)
+{
+    Workbench& w = workbench();
+    QTextDocument& document = *w.editor().document();
+    const QList<QTextFrame*> tables = document.rootFrame()->childFrames();
+    auto* table = tables.isEmpty() ? nullptr : qobject_cast<QTextTable*>(tables[tables.size() / 2]);
+    if (!table) {
+        state.SkipWithError("the benchmark document has no tables");
+        return;
+    }
+    w.editor().setSelStart(table->cellAt(1, 0).lastPosition());
+    w.editor().view()->setFocus();
+    for (auto _ : state) {
+        QTest::keyClick(w.editor().view(), Qt::Key_A);
+        w.settle();
+    }
+    report(state);
+}
+BENCHMARK(BM_TypeCharacterInTableCell)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(20);
 
 // One recovery copy: the work on the interface thread (the document made into RTF and handed to
 // the writing thread) is timed; the write itself, on its own thread, is waited for untimed.

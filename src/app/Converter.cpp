@@ -38,9 +38,9 @@ QByteArray readInput(const QString& path)
 
 QString plainTextOf(const QTextDocument& document)
 {
-    // toRawText keeps every character; the codec maps paragraph and line separators to LF and
-    // drops the placeholders of pictures.
-    return document.toRawText();
+    // Every character is kept; the codec maps paragraph and line separators to LF and drops the
+    // placeholders of pictures.
+    return plaintext::textOf(document);
 }
 
 QByteArray encodeOutput(const QTextDocument& document, const QString& outPath)

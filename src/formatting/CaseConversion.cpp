@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 
 #include <algorithm>
 #include <vector>
@@ -36,6 +37,28 @@ std::vector<TextRun> textRunsIn(const QTextDocument& document, int start, int en
     return runs;
 }
 
+// The runs of a selection of table cells: the text of every selected cell (Qt ends such a
+// selection at the start of its last cell).
+std::vector<TextRun> textRunsInCells(const QTextDocument& document, const QTextCursor& selection)
+{
+    std::vector<TextRun> runs;
+    const QTextTable* table = selection.currentTable();
+    int firstRow = 0, rows = 0, firstColumn = 0, columns = 0;
+    selection.selectedTableCells(&firstRow, &rows, &firstColumn, &columns);
+    if (!table || rows <= 0 || columns <= 0)
+        return textRunsIn(document, selection.selectionStart(), selection.selectionEnd());
+    for (int r = firstRow; r < firstRow + rows; ++r)
+        for (int c = firstColumn; c < firstColumn + columns; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue;
+            const std::vector<TextRun> inCell =
+                textRunsIn(document, cell.firstPosition(), cell.lastPosition());
+            runs.insert(runs.end(), inCell.begin(), inCell.end());
+        }
+    return runs;
+}
+
 QString converted(const QString& text, CaseConversion conversion)
 {
     return conversion == CaseConversion::Lower ? text.toLower() : text.toUpper();
@@ -50,7 +73,12 @@ void recaseSelection(RichTextBox& editor, CaseConversion conversion)
     if (start == end)
         return;
     QTextDocument& document = *editor.document();
-    const std::vector<TextRun> runs = textRunsIn(document, start, end);
+    QTextCursor selection(&document);
+    selection.setPosition(start);
+    selection.setPosition(end, QTextCursor::KeepAnchor);
+    const std::vector<TextRun> runs = selection.hasComplexSelection()
+                                          ? textRunsInCells(document, selection)
+                                          : textRunsIn(document, start, end);
 
     // Work from the end so that a run whose length changes ("ß" -> "SS") does not move the
     // runs still to be converted.

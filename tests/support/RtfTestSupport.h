@@ -2,6 +2,7 @@
 
 #include "platform/document/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfLists.h"
 
 #include <QFile>
 #include <QStringList>

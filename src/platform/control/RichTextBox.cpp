@@ -782,7 +782,7 @@ void RichTextBox::LoadFile(const QString& path, int fileType)
 void RichTextBox::SaveFile(const QString& path, int fileType) const
 {
     const QByteArray bytes =
-        fileType == rtfRTF ? TextRTF() : plaintext::encode(document()->toPlainText());
+        fileType == rtfRTF ? TextRTF() : plaintext::encode(plaintext::textOf(*document()));
     fileio::writeWholeFileAtomically(path, bytes);
 }
 

@@ -36,6 +36,15 @@ constexpr int TabLeaders = QTextFormat::UserProperty + 31;
 constexpr int ParagraphStyle = QTextFormat::UserProperty + 33;
 // Character property: the strike-through is double (bool).
 constexpr int DoubleStrike = QTextFormat::UserProperty + 32;
+// Table cell property: the height of the cell's row in twips (RTF \trrh: positive at least,
+// negative exactly), which Qt's tables have no property for.
+constexpr int CellRowHeightTwips = QTextFormat::UserProperty + 40;
+// List properties: the number of the first item (an int; absent = 1), the level text with the
+// numbers of levels as %1..%9 (a QString, e.g. "%1.%2."), and the RTF list the list is a level
+// of (an int; lists with the same value are levels of one list, told apart by their indent).
+constexpr int ListStart = QTextFormat::UserProperty + 41;
+constexpr int ListLevelText = QTextFormat::UserProperty + 42;
+constexpr int ListGroup = QTextFormat::UserProperty + 43;
 
 // A resource name for a picture that no other picture of this process has.
 QString newImageName();

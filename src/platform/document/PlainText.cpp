@@ -3,6 +3,8 @@
 #include "platform/document/CodePages.h"
 
 #include <QStringDecoder>
+#include <QTextDocument>
+#include <QTextTable>
 
 namespace plaintext
 {
@@ -66,7 +68,43 @@ QString normalizeLineEnds(QString text)
     return out;
 }
 
+// Rewrites the marks that end the table's cells: a tab between the cells of a row, a line end
+// after its last one; the paragraph ends inside a cell become spaces. Tables inside cells follow.
+void writeTableMarks(const QTextTable& table, QString& text)
+{
+    for (int r = 0; r < table.rows(); ++r) {
+        int lastEnd = -1;
+        for (int c = 0; c < table.columns();) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            c += std::max(1, cell.columnSpan());
+            if (cell.row() != r)
+                continue;
+            const int end = cell.lastPosition();
+            for (int i = cell.firstPosition(); i < end && i < text.size(); ++i)
+                if (text[i] == QChar::ParagraphSeparator)
+                    text[i] = u' ';
+            if (end < text.size())
+                text[end] = u'\t';
+            lastEnd = end;
+        }
+        if (lastEnd >= 0 && lastEnd < text.size())
+            text[lastEnd] = u'\n';
+    }
+    for (QTextFrame* child : table.childFrames())
+        if (auto* nested = qobject_cast<QTextTable*>(child))
+            writeTableMarks(*nested, text);
+}
+
 } // namespace
+
+QString textOf(const QTextDocument& document)
+{
+    QString text = document.toRawText();
+    for (QTextFrame* child : document.rootFrame()->childFrames())
+        if (auto* table = qobject_cast<QTextTable*>(child))
+            writeTableMarks(*table, text);
+    return text;
+}
 
 QString decode(const QByteArray& bytes)
 {

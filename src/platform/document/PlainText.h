@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QTextDocument;
+
 // Plain-text files: UTF-8 (a UTF-8 or UTF-16 byte-order mark honoured), Windows-1252 for bytes
 // that are not valid UTF-8; written as UTF-8 without a byte-order mark, LF line ends.
 namespace plaintext
@@ -10,5 +12,9 @@ namespace plaintext
 
 QString decode(const QByteArray& bytes);
 QByteArray encode(const QString& text);
+
+// The document's text for a plain-text file: every character, a table row per line with its
+// cells separated by tabs (the paragraphs inside a cell by spaces).
+QString textOf(const QTextDocument& document);
 
 } // namespace plaintext

@@ -1,5 +1,6 @@
 #include "platform/rtf/Rtf.h"
 
+#include "platform/rtf/RtfBuilder.h"
 #include "platform/rtf/RtfModel.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -26,34 +27,6 @@ void addResources(const Model& model, QTextDocument& document)
         document.addResource(QTextDocument::ImageResource, QUrl(name), image);
 }
 
-void insertRuns(const Model& model, const Block& block, QTextCursor& cursor)
-{
-    for (int r = block.runBegin; r < block.runEnd; ++r) {
-        const Run& run = model.runs[static_cast<size_t>(r)];
-        cursor.insertText(QString::fromRawData(model.text.constData() + run.start, run.length),
-                          model.charFormats[static_cast<size_t>(run.format)]);
-    }
-}
-
-// Puts the cursor's block into a bullet list: the list of the block before when that one is a
-// bullet of the same level, else a new one.
-void applyBullet(int level, QTextCursor& cursor, QTextList*& list, int& listLevel)
-{
-    if (level <= 0) {
-        list = nullptr;
-        return;
-    }
-    if (list && listLevel == level) {
-        list->add(cursor.block());
-        return;
-    }
-    QTextListFormat format;
-    format.setStyle(QTextListFormat::ListDisc);
-    format.setIndent(level);
-    list = cursor.createList(format);
-    listLevel = level;
-}
-
 } // namespace
 
 void replaceDocument(const Model& model, QTextDocument& document)
@@ -72,23 +45,7 @@ void replaceDocument(const Model& model, QTextDocument& document)
         carried::setDocumentGroups(document, *model.documentGroups);
     else
         carried::clearDocumentGroups(document);
-    QTextList* list = nullptr;
-    int listLevel = 0;
-    for (size_t i = 0; i < model.blocks.size(); ++i) {
-        const Block& block = model.blocks[i];
-        const QTextBlockFormat& blockFormat =
-            model.blockFormats[static_cast<size_t>(block.blockFormat)];
-        const QTextCharFormat& charFormat =
-            model.charFormats[static_cast<size_t>(block.charFormat)];
-        if (i == 0) {
-            cursor.setBlockFormat(blockFormat);
-            cursor.setBlockCharFormat(charFormat);
-        } else {
-            cursor.insertBlock(blockFormat, charFormat);
-        }
-        insertRuns(model, block, cursor);
-        applyBullet(block.bulletLevel, cursor, list, listLevel);
-    }
+    ContentBuilder(model, cursor).insertBlocks(0, static_cast<int>(model.blocks.size()));
     cursor.endEditBlock();
     document.setUndoRedoEnabled(undo);
 }
@@ -114,36 +71,18 @@ void insertAt(const Model& model, QTextCursor& cursor)
         }
     }
     addResources(model, *document);
-    const size_t count = model.blocks.size();
-    if (count == 1 && !model.endsWithParagraphMark) {
-        insertRuns(model, model.blocks.front(), cursor);
-        cursor.endEditBlock();
-        return;
-    }
     // Paragraph properties belong to the paragraph mark: each pasted paragraph keeps its own, and
-    // the text after the cursor keeps the mark, and so the format, it had.
+    // the text after the cursor keeps the mark, and so the format, it had. Text without a
+    // paragraph mark joins the paragraph at the cursor.
+    const int count = static_cast<int>(model.blocks.size());
     const QTextBlockFormat original = cursor.blockFormat();
     const QTextCharFormat originalChar = cursor.blockCharFormat();
-    QTextList* list = nullptr;
-    int listLevel = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const Block& block = model.blocks[i];
-        const bool last = i + 1 == count;
-        const bool takesOriginal = last && !model.endsWithParagraphMark;
-        const QTextBlockFormat& blockFormat =
-            takesOriginal ? original : model.blockFormats[static_cast<size_t>(block.blockFormat)];
-        const QTextCharFormat& charFormat =
-            takesOriginal ? originalChar : model.charFormats[static_cast<size_t>(block.charFormat)];
-        if (i == 0) {
-            cursor.setBlockFormat(blockFormat);
-        } else {
-            cursor.insertBlock(blockFormat, charFormat);
-        }
-        insertRuns(model, block, cursor);
-        if (!takesOriginal)
-            applyBullet(block.bulletLevel, cursor, list, listLevel);
-    }
-    if (model.endsWithParagraphMark)
+    ContentBuilder builder(model, cursor);
+    builder.keepFirstMarkFormat();
+    if (!model.endsWithParagraphMark)
+        builder.useFormatsFor(count - 1, original, originalChar);
+    const bool endsAfterTable = builder.insertBlocks(0, count);
+    if (model.endsWithParagraphMark && !endsAfterTable)
         cursor.insertBlock(original, originalChar);
     cursor.endEditBlock();
 }

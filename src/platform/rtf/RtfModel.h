@@ -7,6 +7,9 @@
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextListFormat>
+#include <QTextTableCellFormat>
+#include <QTextTableFormat>
 
 #include <optional>
 #include <utility>
@@ -34,6 +37,33 @@ struct Block {
     int blockFormat = 0; // into Model::blockFormats
     int charFormat = 0;  // the paragraph mark's format
     int bulletLevel = 0; // 0: no bullet; else the list indent (1 = first level)
+    int list = -1;       // into Model::lists, or -1: the list the paragraph is an item of
+};
+
+// A table cell: its paragraphs (and the tables inside it) and its place in the table's grid. A
+// cell that a merged neighbour covers keeps its paragraphs; they join the covering cell.
+struct TableCell {
+    int blockBegin = 0; // into Model::blocks
+    int blockEnd = 0;
+    int column = 0;
+    int columnSpan = 1;
+    int rowSpan = 1;
+    bool covered = false;
+    QTextTableCellFormat format;
+};
+
+struct TableRow {
+    std::vector<TableCell> cells;
+};
+
+// A table over the blocks [blockBegin, blockEnd); the tables in its cells lie inside that range.
+struct Table {
+    int blockBegin = 0;
+    int blockEnd = 0;
+    int depth = 1; // 1 for a table in the body, 2 for one in a cell of it, ...
+    int columns = 0;
+    std::vector<TableRow> rows;
+    QTextTableFormat format;
 };
 
 struct Model {
@@ -43,6 +73,10 @@ struct Model {
     std::vector<QTextCharFormat> charFormats;
     std::vector<QTextBlockFormat> blockFormats;
     std::vector<std::pair<QString, QImage>> images; // resources the image formats name
+    // In document order: a table comes before the tables in its cells.
+    std::vector<Table> tables;
+    // One list per RTF list override and level (or \pn scheme and level).
+    std::vector<QTextListFormat> lists;
     bool endsWithParagraphMark = false;
     // What the document carries at its level; none when it carries nothing.
     std::optional<carried::DocumentGroups> documentGroups;

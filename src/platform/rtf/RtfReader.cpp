@@ -7,9 +7,11 @@
 #include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfFields.h"
 #include "platform/rtf/RtfKeywords.h"
+#include "platform/rtf/RtfLists.h"
 #include "platform/rtf/RtfModel.h"
 #include "platform/rtf/RtfPageSetup.h"
 #include "platform/rtf/RtfPictures.h"
+#include "platform/rtf/RtfTables.h"
 #include "platform/rtf/RtfTokenizer.h"
 
 #include <QColor>
@@ -31,10 +33,7 @@ namespace
 constexpr int MaxDepth = 1000;
 constexpr int MaxFonts = 4096;
 constexpr int MaxColors = 4096;
-constexpr int MaxLists = 4096;
-constexpr int MaxOverrides = 16384;
 constexpr int MaxTabs = 32;
-constexpr int MaxCells = 128;
 constexpr int MaxFontNameLength = 256;
 constexpr int MaxFieldInstruction = 4096;
 constexpr int MaxLinks = 65536;
@@ -60,6 +59,9 @@ enum class Dest : uint8_t {
     ShapeInst,
     Object,
     Upr,
+    LevelText,
+    PnTextBefore,
+    PnTextAfter,
     Ignore, // text dropped, control words still read
 };
 
@@ -111,7 +113,7 @@ struct ParaState {
     uint8_t rtl = 0;
     uint8_t pageBreakBefore = 0;
     uint8_t inTable = 0;
-    uint8_t pn = 0; // \pn scheme: 0 none, 1 bullet, 2 numbered
+    uint8_t itap = 0; // table nesting level (\itap); 0 with \intbl means 1
     uint8_t slMult = 0;
     uint8_t tabCount = 0;
     uint8_t pendingTabKind = 0;
@@ -123,6 +125,7 @@ struct ParaState {
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     int ls = 0, ilvl = 0;
     Tab tabs[MaxTabs];
+    PnState pn;
     bool operator==(const ParaState&) const = default;
 };
 
@@ -139,8 +142,8 @@ struct BlockKeyHash {
         size_t h = static_cast<size_t>(k.bulletLevel) * 31 + k.pageBreak;
         auto mix = [&h](size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
         const ParaState& p = k.para;
-        mix(p.align | (p.rtl << 2) | (p.pageBreakBefore << 3) | (p.pn << 4) | (p.slMult << 6) |
-            (static_cast<size_t>(p.tabCount) << 8));
+        mix(p.align | (p.rtl << 2) | (p.pageBreakBefore << 3) | (p.pn.scheme << 4) |
+            (p.slMult << 6) | (static_cast<size_t>(p.tabCount) << 8));
         mix(static_cast<size_t>(p.li));
         mix(static_cast<size_t>(p.ri));
         mix(static_cast<size_t>(p.fi));
@@ -173,6 +176,7 @@ struct Group {
     bool fieldOwner = false;
     bool listTextOwner = false;
     bool shapeHadInst = false;
+    bool nestTableProps = false; // in \nesttableprops: row words are for the nested table
     bool fieldInstOwner = false;
     int carrierRunBegin = -1;    // an \object or \shp begun in this group: its first run
     bool defaultsOwner = false;  // \defchp, \defpap: the document's default formatting
@@ -185,12 +189,6 @@ struct FontEntry {
     int charset = -1;
     int cpg = 0;
     bool named = false;
-};
-
-struct ListInfo {
-    int id = 0;
-    int levels = 0;
-    uint8_t nfc[9] = {255, 255, 255, 255, 255, 255, 255, 255, 255};
 };
 
 struct Field {
@@ -227,6 +225,10 @@ bool isDestination(Kw kw)
     case Kw::ListOverride:
     case Kw::Upr:
     case Kw::Ud:
+    case Kw::NestTableProps:
+    case Kw::LevelText:
+    case Kw::PnTxtB:
+    case Kw::PnTxtA:
         return true;
     default:
         return false;
@@ -348,14 +350,16 @@ private:
     void appendUnicode(char32_t c);
     void appendBodyChar(char16_t c);
     void appendDecoded(const QString& decoded);
-    void chopCellTab();
+    void appendListText(QChar c);
 
     // Paragraphs
     bool paragraphIsEmpty() const;
-    void endParagraph(bool tableRow = false);
+    void endParagraph(int tableLevel = -1);
+    static int tableLevelOf(const ParaState& para);
+    void endCell(int level);
+    void endRow(int level);
     int blockFormatFor(const BlockKey& key);
     int charFormatFor(const CharState& state);
-    bool listIsBullet(int ls, int ilvl) const;
 
     // Tables, fonts, colours, fields, pictures
     void finishFontEntry();
@@ -382,12 +386,7 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorHasValue = false;
 
-    std::vector<ListInfo> m_lists;
-    QHash<int, int> m_listById;
-    QHash<int, int> m_overrides; // \ls -> list id
-    int m_currentList = -1;
-    int m_currentLevel = -1;
-    int m_currentOverrideListId = 0;
+    ListReader m_listReader{m_model};
 
     std::vector<Field> m_fields;
     QStringList m_links;
@@ -408,8 +407,7 @@ private:
     std::string m_hidden; // hidden text (\v) read since the last shown text, as RTF
     int m_hiddenFont = NoFont;
 
-    std::vector<int> m_cellX;
-    int m_cellTabAt = -1; // text position of the tab the last \cell added
+    TableReader m_tables{m_model, m_colors};
 
     // The run being filled.
     bool m_runOpen = false;
@@ -519,6 +517,7 @@ void Reader::finishDocument()
         m_model.endsWithParagraphMark = false;
     }
     finishDocumentGroups();
+    m_tables.finish();
 }
 
 // ---- Groups ------------------------------------------------------------------------------------
@@ -575,6 +574,7 @@ void Reader::popGroup()
     }
     if (popped.dest == Dest::Pn && now.dest != Dest::Pn) {
         now.para.pn = popped.para.pn;
+        m_listReader.endPn(now.para.pn);
         now.para.ilvl = popped.para.ilvl;
     }
     if (popped.listTextOwner && popped.dest == Dest::Body) {
@@ -652,6 +652,10 @@ void Reader::onWord(const Token& token)
     const bool on = !has || param != 0;
     CharState& c = g.chr;
     ParaState& p = g.para;
+
+    if (kw >= Kw::TRowD && kw <= Kw::BrdrStyle && g.dest == Dest::Body &&
+        m_tables.onKeyword(kw, param, has, g.nestTableProps ? std::max(2, tableLevelOf(p)) : 1))
+        return;
 
     // Unicode characters are text in every destination that keeps text.
     if (kw == Kw::U) {
@@ -752,38 +756,14 @@ void Reader::onWord(const Token& token)
         }
         return;
     case Dest::List:
-        if (kw == Kw::ListId && m_currentList >= 0) {
-            m_lists[m_currentList].id = param;
-            m_listById.insert(param, m_currentList);
-        }
-        return;
     case Dest::ListLevel:
-        if ((kw == Kw::LevelNfc || kw == Kw::LevelNfcN) && m_currentList >= 0 &&
-            m_currentLevel >= 0)
-            m_lists[m_currentList].nfc[m_currentLevel] =
-                static_cast<uint8_t>(std::clamp(param, 0, 255));
+        m_listReader.onListWord(kw, param);
         return;
     case Dest::ListOverride:
-        if (kw == Kw::ListId)
-            m_currentOverrideListId = param;
-        else if (kw == Kw::Ls && m_overrides.size() < MaxOverrides)
-            m_overrides.insert(param, m_currentOverrideListId);
+        m_listReader.onOverrideWord(kw, param);
         return;
     case Dest::Pn:
-        switch (kw) {
-        case Kw::PnLvlBlt:
-            p.pn = 1;
-            break;
-        case Kw::PnLvlBody:
-        case Kw::PnLvl:
-            p.pn = 2;
-            break;
-        case Kw::PnLvlCont:
-            p.pn = 0;
-            break;
-        default:
-            break;
-        }
+        m_listReader.onPnWord(kw, param, p.pn, p.ilvl);
         return;
     default:
         break;
@@ -974,6 +954,9 @@ void Reader::onWord(const Token& token)
     case Kw::InTbl:
         p.inTable = on;
         break;
+    case Kw::ITap:
+        p.itap = static_cast<uint8_t>(std::clamp(param, 0, MaxTableDepth));
+        break;
     case Kw::Tqr:
         p.pendingTabKind = 1;
         break;
@@ -1037,24 +1020,13 @@ void Reader::onWord(const Token& token)
         break;
     case Kw::Cell:
     case Kw::NestCell:
-        if (g.dest == Dest::Body) {
-            appendUnicode('\t');
-            m_cellTabAt = static_cast<int>(m_model.text.size()) - 1;
-        }
+        if (g.dest == Dest::Body)
+            endCell(kw == Kw::Cell ? 1 : std::max(2, tableLevelOf(p)));
         break;
     case Kw::Row:
     case Kw::NestRow:
-        if (g.dest == Dest::Body) {
-            chopCellTab();
-            endParagraph(true);
-        }
-        break;
-    case Kw::TRowD:
-        m_cellX.clear();
-        break;
-    case Kw::CellX:
-        if (static_cast<int>(m_cellX.size()) < MaxCells)
-            m_cellX.push_back(clampTwips(param));
+        if (g.dest == Dest::Body)
+            endRow(kw == Kw::Row ? 1 : std::max(2, tableLevelOf(p)));
         break;
     case Kw::EmDash:
         appendUnicode(0x2014);
@@ -1213,7 +1185,7 @@ void Reader::onDestination(Kw kw, std::string_view name)
     case Kw::Pn:
         if (dest == Dest::Body) {
             g.dest = Dest::Pn;
-            g.para.pn = 0;
+            m_listReader.beginPn(g.para.pn);
             return;
         }
         skip();
@@ -1237,11 +1209,7 @@ void Reader::onDestination(Kw kw, std::string_view name)
             return;
         }
         g.dest = Dest::List;
-        m_currentList = -1;
-        if (static_cast<int>(m_lists.size()) < MaxLists) {
-            m_currentList = static_cast<int>(m_lists.size());
-            m_lists.emplace_back();
-        }
+        m_listReader.beginList();
         return;
     case Kw::ListLevel:
         if (dest != Dest::List) {
@@ -1249,20 +1217,30 @@ void Reader::onDestination(Kw kw, std::string_view name)
             return;
         }
         g.dest = Dest::ListLevel;
-        m_currentLevel = -1;
-        if (m_currentList >= 0 && m_lists[m_currentList].levels < 9)
-            m_currentLevel = m_lists[m_currentList].levels++;
+        m_listReader.beginLevel();
+        return;
+    case Kw::LevelText:
+        g.dest = dest == Dest::ListLevel ? Dest::LevelText : Dest::Ignore;
+        return;
+    case Kw::PnTxtB:
+    case Kw::PnTxtA:
+        g.dest = dest != Dest::Pn   ? Dest::Ignore
+                 : kw == Kw::PnTxtB ? Dest::PnTextBefore
+                                    : Dest::PnTextAfter;
         return;
     case Kw::ListOverrideTable:
         g.dest = Dest::ListOverrideTable;
         return;
     case Kw::ListOverride:
         g.dest = dest == Dest::ListOverrideTable ? Dest::ListOverride : Dest::Ignore;
-        m_currentOverrideListId = 0;
+        m_listReader.beginOverride();
         return;
     case Kw::Upr:
         g.outer = dest;
         g.dest = Dest::Upr;
+        return;
+    case Kw::NestTableProps:
+        g.nestTableProps = true;
         return;
     case Kw::Ud:
         if (dest == Dest::Upr)
@@ -1354,6 +1332,22 @@ void Reader::onText(const char* data, int length, bool raw)
     case Dest::ColorTable:
         onColorTableText(data, length);
         return;
+    case Dest::LevelText:
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter: {
+        QString decoded;
+        for (int i = 0; i < length; ++i) {
+            // In a level text, bytes below 9 stand for the numbers of the levels, and the first
+            // byte is the text's length.
+            if (static_cast<uint8_t>(data[i]) < 0x20)
+                decoded += QChar(static_cast<char16_t>(data[i]));
+            else
+                bodyPage().decodeAppend(data + i, 1, decoded);
+        }
+        for (QChar ch : decoded)
+            appendListText(ch);
+        return;
+    }
     case Dest::FieldInst: {
         if (m_fields.empty())
             return;
@@ -1498,6 +1492,15 @@ void Reader::appendBodyBytes(const char* data, int length, bool raw)
     }
 }
 
+void Reader::appendListText(QChar c)
+{
+    const Dest dest = top().dest;
+    if (dest == Dest::LevelText)
+        m_listReader.appendLevelText(c);
+    else
+        m_listReader.appendPnText(dest == Dest::PnTextBefore, c);
+}
+
 void Reader::appendBodyChar(char16_t c)
 {
     ensureRun();
@@ -1548,35 +1551,17 @@ void Reader::appendUnicode(char32_t c)
                 font.name.append(QChar(static_cast<char16_t>(c)));
         }
         return;
+    case Dest::LevelText:
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+        appendListText(QChar(static_cast<char16_t>(c)));
+        return;
     case Dest::FieldInst:
         if (!m_fields.empty() && m_fields.back().instruction.size() < MaxFieldInstruction)
             m_fields.back().instruction.append(QChar(static_cast<char16_t>(c)));
         return;
     default:
         return;
-    }
-}
-
-void Reader::chopCellTab()
-{
-    flushPending();
-    QString& text = m_model.text;
-    if (m_cellTabAt < 0 || m_cellTabAt != text.size() - 1 || m_cellTabAt < m_paraTextBegin) {
-        m_cellTabAt = -1;
-        return;
-    }
-    text.chop(1);
-    m_cellTabAt = -1;
-    if (m_runOpen && m_runStart <= text.size())
-        return;
-    // The tab ended a run that is already closed.
-    if (!m_model.runs.empty()) {
-        Run& last = m_model.runs.back();
-        if (last.start + last.length > text.size()) {
-            --last.length;
-            if (last.length == 0)
-                m_model.runs.pop_back();
-        }
     }
 }
 
@@ -1587,32 +1572,47 @@ bool Reader::paragraphIsEmpty() const
     return m_model.text.size() == m_paraTextBegin && m_pending.empty() && !m_highSurrogate;
 }
 
-bool Reader::listIsBullet(int ls, int ilvl) const
+int Reader::tableLevelOf(const ParaState& para)
 {
-    if (ls <= 0)
-        return false;
-    auto override = m_overrides.constFind(ls);
-    if (override == m_overrides.constEnd())
-        return false;
-    auto list = m_listById.constFind(override.value());
-    if (list == m_listById.constEnd())
-        return false;
-    const ListInfo& info = m_lists[list.value()];
-    if (ilvl < 0 || ilvl >= 9)
-        return false;
-    return info.nfc[ilvl] == 23;
+    return para.itap > 0 ? para.itap : para.inTable;
 }
 
-void Reader::endParagraph(bool tableRow)
+// A cell ends: its last paragraph ends with it.
+void Reader::endCell(int level)
+{
+    level = std::max(1, m_tables.clampLevel(level));
+    endParagraph(level);
+    m_tables.endCell(level);
+}
+
+// A row ends; text after its last cell is one more cell, so no text is left outside the row.
+void Reader::endRow(int level)
+{
+    level = std::min(level, m_tables.depth());
+    if (!paragraphIsEmpty())
+        endCell(std::max(level, 1));
+    if (level >= 1)
+        m_tables.endRow(level);
+}
+
+void Reader::endParagraph(int tableLevel)
 {
     flushHidden();
     closeRun();
     Group& g = top();
     ParaState para = g.para;
+    m_tables.beforeParagraph(
+        m_tables.clampLevel(tableLevel >= 0 ? tableLevel : tableLevelOf(para)));
 
-    const bool bullet = para.pn == 1 || listIsBullet(para.ls, para.ilvl);
-    if (bullet && m_listTextRunBegin >= 0 && m_listTextRunEnd >= m_listTextRunBegin &&
-        m_listTextBegin >= m_paraTextBegin && m_listTextEnd >= m_listTextBegin) {
+    const bool bullet = para.pn.scheme == 1 || m_listReader.isBullet(para.ls, para.ilvl);
+    int list = -1;
+    if (!bullet && para.ls > 0)
+        list = m_listReader.numberedList(para.ls, para.ilvl);
+    if (!bullet && list < 0 && para.pn.scheme == 2)
+        list = m_listReader.pnList(para.pn, para.ilvl);
+    if ((bullet || list >= 0) && m_listTextRunBegin >= 0 &&
+        m_listTextRunEnd >= m_listTextRunBegin && m_listTextBegin >= m_paraTextBegin &&
+        m_listTextEnd >= m_listTextBegin) {
         // The list is understood: its number or bullet text is not part of the paragraph.
         const int removed = m_listTextEnd - m_listTextBegin;
         m_model.text.remove(m_listTextBegin, removed);
@@ -1623,33 +1623,25 @@ void Reader::endParagraph(bool tableRow)
     }
     m_listTextRunBegin = m_listTextRunEnd = m_listTextBegin = m_listTextEnd = -1;
 
-    if (tableRow && para.tabCount == 0 && m_cellX.size() > 1) {
-        int last = INT_MIN;
-        for (size_t i = 0; i + 1 < m_cellX.size() && para.tabCount < MaxTabs; ++i) {
-            if (m_cellX[i] > last && m_cellX[i] > 0) {
-                para.tabs[para.tabCount++] = Tab{m_cellX[i], 0};
-                last = m_cellX[i];
-            }
-        }
-    }
     // Properties that do not change how the paragraph looks stay out of the key.
     para.inTable = 0;
+    para.itap = 0;
     para.pendingTabKind = 0;
     BlockKey key;
-    if (bullet && para.pn == 1) {
+    if (bullet && para.pn.scheme == 1) {
         // The \pn scheme has one bullet level; deeper bullets are told by their indent.
         key.bulletLevel = para.bulletLevel ? para.bulletLevel : std::clamp(para.li / 720, 1, 9);
         para.ilvl = key.bulletLevel - 1;
         para.bulletLevel = 0;
     } else {
-        key.bulletLevel = bullet ? para.ilvl + 1 : 0;
+        key.bulletLevel = bullet || list >= 0 ? para.ilvl + 1 : 0;
     }
     para.bulletLevel = 0;
     key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
     para.pageBreakBefore = 0;
-    para.pn = 0;
+    para.pn = PnState();
     para.ls = 0;
-    if (!bullet)
+    if (!bullet && list < 0)
         para.ilvl = 0;
     key.para = para;
 
@@ -1658,13 +1650,13 @@ void Reader::endParagraph(bool tableRow)
     block.runEnd = static_cast<int>(m_model.runs.size());
     block.blockFormat = blockFormatFor(key);
     block.charFormat = charFormatFor(g.chr);
-    block.bulletLevel = key.bulletLevel;
+    block.bulletLevel = bullet ? key.bulletLevel : 0;
+    block.list = list;
     m_model.blocks.push_back(block);
 
     m_pageBreakPending = false;
     m_paraRunBegin = static_cast<int>(m_model.runs.size());
     m_paraTextBegin = static_cast<int>(m_model.text.size());
-    m_cellTabAt = -1;
 }
 
 int Reader::blockFormatFor(const BlockKey& key)

@@ -6,6 +6,8 @@
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfKeywords.h"
+#include "platform/rtf/RtfLists.h"
+#include "platform/rtf/RtfTableWriter.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -16,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
@@ -232,7 +235,7 @@ struct FontSlot {
 
 constexpr int SymbolCharset = 2;
 
-class Writer
+class Writer : public TableSink
 {
 public:
     explicit Writer(const QTextDocument& document)
@@ -248,6 +251,11 @@ public:
 
     QByteArray write(int start, int end, bool wholeDocument);
 
+    std::string& out() override { return m_body; }
+    int colorNumber(const QColor& color) override;
+    void writeParagraph(const QTextBlock& block, const std::string& tableWords,
+                        const char* ending) override;
+
 private:
     void seedTables();
     void writeHeader(std::string& header, bool wholeDocument) const;
@@ -259,10 +267,12 @@ private:
     void openField(const QByteArray& instruction);
     void closeField();
     bool continuesField(const QTextBlock& next, int end) const;
-    int colorNumber(const QColor& color);
     int propsFor(int formatIndex, const QTextCharFormat& format);
     void setProps(int props);
-    void writeParagraphStart(const QTextBlock& block);
+    void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
+    void writeListNumber(const QTextList& list, const QTextBlock& block);
+    void writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd);
+    QTextTable* tableToWrite(const QTextBlock& block, int start, int end);
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& href);
     void closeLink();
@@ -296,6 +306,12 @@ private:
     bool m_linkOpen = false;
     QString m_link;
     int m_propsBeforeLink = -1;
+
+    ListTableWriter m_listTable;
+    QString m_raw; // the document's text
+    bool m_hasTables = false;
+    QList<QTextFrame*> m_topFrames; // the tables in the body, in document order
+    qsizetype m_nextTopFrame = 0;
 };
 
 // A document that carries bytes keeps its font and colour tables as they were read, since the
@@ -452,11 +468,12 @@ void Writer::setProps(int props)
     m_currentProps = props;
 }
 
-void Writer::writeParagraphStart(const QTextBlock& block)
+void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
     std::string& out = m_body;
     out += "\\pard";
+    out += tableWords;
     // A style number means something only beside the stylesheet the document carries. Readers
     // that apply the style's own spacing and indents where the paragraph says nothing then get
     // the paragraph's, zero included.
@@ -491,17 +508,18 @@ void Writer::writeParagraphStart(const QTextBlock& block)
             appendWord(out, "\\pnf", sym);
             out += "\\pnindent0{\\pntxtb\\'b7}}";
         } else {
-            // Numbered lists are written with their numbers as text, which every reader shows.
-            const QString number = list->itemText(block);
-            out += "{\\pntext ";
-            appendText(out, number.constData(), number.size());
-            out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
+            writeListNumber(*list, block);
         }
     }
     if (fi || styled)
         appendWord(out, "\\fi", fi);
     if (li || styled)
         appendWord(out, "\\li", li);
+    if (list) {
+        const ListTableWriter::Item item = m_listTable.itemFor(*list);
+        appendWord(out, "\\ls", item.ls);
+        appendWord(out, "\\ilvl", item.level);
+    }
     // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
     // reader also by this word, which other readers ignore.
     if (list && isBulletStyle(list->format().style())) {
@@ -568,6 +586,54 @@ void Writer::writeParagraphStart(const QTextBlock& block)
         }
     }
     out += ' ';
+}
+
+// A numbered paragraph's number: as text for readers without lists (\listtext), and as the
+// older paragraph numbering for readers that know only that.
+void Writer::writeListNumber(const QTextList& list, const QTextBlock& block)
+{
+    std::string& out = m_body;
+    const QString number = listItemText(list, block);
+    out += "{\\listtext ";
+    appendText(out, number.constData(), number.size());
+    out += "\\tab}{\\*\\pn";
+    const QTextListFormat f = list.format();
+    const int level = std::clamp(f.indent(), 1, 9);
+    if (level == 1)
+        out += "\\pnlvlbody";
+    else
+        appendWord(out, "\\pnlvl", level);
+    switch (f.style()) {
+    case QTextListFormat::ListUpperRoman:
+        out += "\\pnucrm";
+        break;
+    case QTextListFormat::ListLowerRoman:
+        out += "\\pnlcrm";
+        break;
+    case QTextListFormat::ListUpperAlpha:
+        out += "\\pnucltr";
+        break;
+    case QTextListFormat::ListLowerAlpha:
+        out += "\\pnlcltr";
+        break;
+    default:
+        out += "\\pndec";
+        break;
+    }
+    appendWord(out, "\\pnstart",
+               f.hasProperty(docformat::ListStart) ? f.intProperty(docformat::ListStart) : 1);
+    out += "\\pnindent360";
+    if (!f.numberPrefix().isEmpty()) {
+        out += "{\\pntxtb ";
+        appendText(out, f.numberPrefix().constData(), f.numberPrefix().size());
+        out += '}';
+    }
+    if (!f.numberSuffix().isEmpty()) {
+        out += "{\\pntxta ";
+        appendText(out, f.numberSuffix().constData(), f.numberSuffix().size());
+        out += '}';
+    }
+    out += '}';
 }
 
 void Writer::openLink(const QString& href)
@@ -716,89 +782,143 @@ void Writer::writePicture(const QTextImageFormat& format)
     out += "\n}";
 }
 
+void Writer::writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd)
+{
+    bool wroteText = false;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid())
+            continue;
+        const int fs = std::max(fragment.position(), textStart);
+        const int fe = std::min(fragment.position() + fragment.length(), textEnd);
+        if (fs >= fe)
+            continue;
+        const QTextCharFormat format = fragment.charFormat();
+        const QString href = format.isAnchor() ? format.anchorHref() : QString();
+        const QByteArray field = format.property(carried::FieldInstruction).toByteArray();
+        if (m_fieldOpen && field != m_field)
+            closeField();
+        if (m_linkOpen && href != m_link)
+            closeLink();
+        if (!field.isEmpty() && !m_fieldOpen)
+            openField(field);
+        if (carried::isInlineObject(format)) {
+            writeInline(format, fe - fs);
+            wroteText = true;
+            continue;
+        }
+        if (m_fieldIsSymbol) {
+            wroteText = true;
+            continue;
+        }
+        if (format.hasProperty(carried::ObjectBytes)) {
+            const QByteArray bytes = format.property(carried::ObjectBytes).toByteArray();
+            for (int i = fs; i < fe; ++i)
+                m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+            wroteText = true;
+            continue;
+        }
+        if (format.isImageFormat()) {
+            const QTextImageFormat image = format.toImageFormat();
+            for (int i = fs; i < fe; ++i)
+                writePicture(image);
+            wroteText = true;
+            continue;
+        }
+        if (!href.isEmpty() && !m_linkOpen)
+            openLink(href);
+        const int props = propsFor(fragment.charFormatIndex(), format);
+        if (m_propsGrouped[static_cast<size_t>(props)]) {
+            m_body += '{';
+            m_body += m_props[static_cast<size_t>(props)];
+            appendText(m_body, m_raw.constData() + fs, fe - fs);
+            m_body += '}';
+        } else {
+            setProps(props);
+            appendText(m_body, m_raw.constData() + fs, fe - fs);
+        }
+        wroteText = true;
+    }
+    closeLink();
+    if (!continuesField(block.next(), rangeEnd))
+        closeField();
+    if (!wroteText) {
+        // An empty paragraph: its mark's format is what typing there starts with.
+        const QTextCharFormat markFormat = block.charFormat();
+        setProps(propsFor(block.charFormatIndex(), markFormat));
+    }
+}
+
+void Writer::writeParagraph(const QTextBlock& block, const std::string& tableWords,
+                            const char* ending)
+{
+    writeParagraphStart(block, tableWords);
+    const int end = block.position() + block.length() - 1;
+    writeParagraphText(block, block.position(), end, end);
+    m_body += ending;
+}
+
+// The table to write as a table when the paragraph is the first one written of it: the outermost
+// table around the paragraph, unless the range lies inside one of its cells (then the paragraphs
+// are written as paragraphs).
+QTextTable* Writer::tableToWrite(const QTextBlock& block, int start, int end)
+{
+    // Blocks come in document order: the body's tables are passed one after the other.
+    const int at = block.position();
+    while (m_nextTopFrame < m_topFrames.size() && m_topFrames[m_nextTopFrame]->lastPosition() < at)
+        ++m_nextTopFrame;
+    if (m_nextTopFrame >= m_topFrames.size() || m_topFrames[m_nextTopFrame]->firstPosition() > at)
+        return nullptr;
+    auto* outermost = qobject_cast<QTextTable*>(m_topFrames[m_nextTopFrame]);
+    if (!outermost)
+        return nullptr;
+    const QTextTableCell first = outermost->cellAt(start);
+    const QTextTableCell last = outermost->cellAt(end);
+    if (first.isValid() && last.isValid() && first.row() == last.row() &&
+        first.column() == last.column())
+        return nullptr;
+    return outermost;
+}
+
 QByteArray Writer::write(int start, int end, bool wholeDocument)
 {
-    const QString raw = m_document.toRawText();
+    m_raw = m_document.toRawText();
+    m_topFrames = m_document.rootFrame()->childFrames();
+    m_hasTables = !m_topFrames.isEmpty();
     m_body.reserve(static_cast<size_t>(end - start) + static_cast<size_t>(end - start) / 4 + 4096);
 
     QTextBlock block = m_document.findBlock(start);
-    for (; block.isValid(); block = block.next()) {
+    while (block.isValid()) {
         const int blockStart = block.position();
         if (blockStart > end)
             break;
+        if (QTextTable* table = m_hasTables ? tableToWrite(block, start, end) : nullptr) {
+            // The rows the range reaches, whole.
+            const int firstRow =
+                wholeDocument ? 0 : table->cellAt(std::max(start, table->firstPosition())).row();
+            const QTextTableCell lastCell = table->cellAt(std::min(end, table->lastPosition() - 1));
+            const int lastRow = wholeDocument || !lastCell.isValid()
+                                    ? table->rows() - 1
+                                    : lastCell.row() + lastCell.rowSpan() - 1;
+            writeTable(*this, *table, 1, std::max(0, firstRow), lastRow);
+            block = m_document.findBlock(table->lastPosition() + 1);
+            continue;
+        }
+        if (blockStart == 0 && m_hasTables && startsWithTable(m_document.rootFrame()->begin())) {
+            block = block.next();
+            continue;
+        }
         const int markAt = blockStart + block.length() - 1;
         const int textStart = std::max(start, blockStart);
         const int textEnd = std::min(end, markAt);
         const bool mark = wholeDocument || end > markAt;
-        if (textStart >= textEnd && !mark)
-            continue;
-
-        writeParagraphStart(block);
-        bool wroteText = false;
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid())
-                continue;
-            const int fs = std::max(fragment.position(), textStart);
-            const int fe = std::min(fragment.position() + fragment.length(), textEnd);
-            if (fs >= fe)
-                continue;
-            const QTextCharFormat format = fragment.charFormat();
-            const QString href = format.isAnchor() ? format.anchorHref() : QString();
-            const QByteArray field = format.property(carried::FieldInstruction).toByteArray();
-            if (m_fieldOpen && field != m_field)
-                closeField();
-            if (m_linkOpen && href != m_link)
-                closeLink();
-            if (!field.isEmpty() && !m_fieldOpen)
-                openField(field);
-            if (carried::isInlineObject(format)) {
-                writeInline(format, fe - fs);
-                wroteText = true;
-                continue;
-            }
-            if (m_fieldIsSymbol) {
-                wroteText = true;
-                continue;
-            }
-            if (format.hasProperty(carried::ObjectBytes)) {
-                const QByteArray bytes = format.property(carried::ObjectBytes).toByteArray();
-                for (int i = fs; i < fe; ++i)
-                    m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
-                wroteText = true;
-                continue;
-            }
-            if (format.isImageFormat()) {
-                const QTextImageFormat image = format.toImageFormat();
-                for (int i = fs; i < fe; ++i)
-                    writePicture(image);
-                wroteText = true;
-                continue;
-            }
-            if (!href.isEmpty() && !m_linkOpen)
-                openLink(href);
-            const int props = propsFor(fragment.charFormatIndex(), format);
-            if (m_propsGrouped[static_cast<size_t>(props)]) {
-                m_body += '{';
-                m_body += m_props[static_cast<size_t>(props)];
-                appendText(m_body, raw.constData() + fs, fe - fs);
-                m_body += '}';
-            } else {
-                setProps(props);
-                appendText(m_body, raw.constData() + fs, fe - fs);
-            }
-            wroteText = true;
+        if (textStart < textEnd || mark) {
+            writeParagraphStart(block, std::string());
+            writeParagraphText(block, textStart, textEnd, end);
+            if (mark)
+                m_body += "\\par\n";
         }
-        closeLink();
-        if (!continuesField(block.next(), end))
-            closeField();
-        if (!wroteText) {
-            // An empty paragraph: its mark's format is what typing there starts with.
-            const QTextCharFormat markFormat = block.charFormat();
-            setProps(propsFor(block.charFormatIndex(), markFormat));
-        }
-        if (mark)
-            m_body += "\\par\n";
+        block = block.next();
     }
 
     closeField();
@@ -860,9 +980,11 @@ void Writer::writeHeader(std::string& header, bool wholeDocument) const
     header += "\\uc1\n";
     writeFontTable(header);
     writeColorTable(header);
+    if (wholeDocument && m_groups)
+        header.append(m_groups->tables.constData(), static_cast<size_t>(m_groups->tables.size()));
+    header += m_listTable.tables();
     if (!wholeDocument || !m_groups)
         return;
-    header.append(m_groups->tables.constData(), static_cast<size_t>(m_groups->tables.size()));
     pagesetup::appendDocumentWords(header, m_groups->page);
     pagesetup::appendSectionWords(header, m_groups->page);
     header.append(m_groups->sections.constData(), static_cast<size_t>(m_groups->sections.size()));

@@ -1,4 +1,4 @@
-// Bullets and lists (the \pn scheme and list tables), and tables read as tab-separated rows.
+// Bullets and lists (the \pn scheme and list tables).
 
 #include "support/RtfTestSupport.h"
 
@@ -35,45 +35,117 @@ TEST(RtfLists, PnBulletsAndListTableBulletsBecomeBulletLists)
                     "{\\listtext\\pard\\plain 1.\\tab}\\pard\\fi-360\\li720\\ls2 c\\par"
                     "{\\listtext\\pard\\plain 2.\\tab}\\pard\\fi-360\\li720\\ls2 d\\par"
                     "{\\listtext\\pard\\plain -\\tab}\\pard\\ls9 e\\par"));
-    // Numbered lists keep their numbers as text; an unknown list shows its text too.
-    EXPECT_EQ(paragraphs(*d), QStringList({"a", "b", "1.\tc", "2.\td", "-\te"}));
+    // Numbered lists are lists too; an unknown list shows its text.
+    EXPECT_EQ(paragraphs(*d), QStringList({"a", "b", "c", "d", "-\te"}));
     EXPECT_TRUE(hasBullet(paragraph(*d, 0)));
     EXPECT_TRUE(hasBullet(paragraph(*d, 1)));
     EXPECT_EQ(paragraph(*d, 0).textList()->format().indent(), 1);
     EXPECT_EQ(paragraph(*d, 1).textList()->format().indent(), 2);
     EXPECT_FALSE(hasBullet(paragraph(*d, 2)));
-    EXPECT_FALSE(hasBullet(paragraph(*d, 4)));
-    EXPECT_DOUBLE_EQ(paragraph(*d, 2).blockFormat().leftMargin(), 48.0);
-    EXPECT_DOUBLE_EQ(paragraph(*d, 2).blockFormat().textIndent(), -24.0);
+    ASSERT_TRUE(paragraph(*d, 2).textList());
+    EXPECT_EQ(paragraph(*d, 2).textList(), paragraph(*d, 3).textList());
+    EXPECT_EQ(paragraph(*d, 3).textList()->itemText(paragraph(*d, 3)), QStringLiteral("2."));
+    EXPECT_FALSE(paragraph(*d, 4).textList());
+    // The list's own indent is where the number goes: no extra margin or indent.
+    EXPECT_DOUBLE_EQ(paragraph(*d, 2).blockFormat().leftMargin(), 0.0);
+    EXPECT_DOUBLE_EQ(paragraph(*d, 2).blockFormat().textIndent(), 0.0);
     // The formatting of the list text does not leak into the paragraph.
     EXPECT_EQ(family(formatOf(*d, "a")), QStringLiteral("Arial"));
 
-    // Old numbered \pn lists keep their \pntext numbers.
+    // Old numbered \pn paragraphs are numbered lists.
     d = readRtf(doc("{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1{\\pntxta "
                     ".}}\\fi-360\\li720 x\\par"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"1.\tx"}));
-    EXPECT_FALSE(hasBullet(paragraph(*d, 0)));
+    EXPECT_EQ(paragraphs(*d), QStringList({"x"}));
+    ASSERT_TRUE(paragraph(*d, 0).textList());
+    EXPECT_EQ(paragraph(*d, 0).textList()->itemText(paragraph(*d, 0)), QStringLiteral("1."));
 }
 
-TEST(RtfTables, RowsAreParagraphsWithCellsSeparatedByTabs)
+namespace
 {
-    // LibreOffice and Word write rows this way; the cell boundaries become tab stops.
-    auto d = readRtf(
-        doc("\\trowd\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl a\\cell b\\cell c\\cell\\row"
-            "\\trowd\\cellx2000\\cellx4000\\cellx6000\\pard\\intbl {d\\cell}{\\cell}{f\\cell}"
-            "{\\trowd\\cellx2000\\cellx4000\\cellx6000\\row}\\pard after\\par"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"a\tb\tc", "d\t\tf", "after"}));
-    const QList<QTextOption::Tab> tabs = paragraph(*d, 0).blockFormat().tabPositions();
-    ASSERT_EQ(tabs.size(), 2);
-    EXPECT_DOUBLE_EQ(tabs[0].position, 2000 / 15.0);
-    EXPECT_DOUBLE_EQ(tabs[1].position, 4000 / 15.0);
-    EXPECT_TRUE(paragraph(*d, 2).blockFormat().tabPositions().isEmpty());
 
-    // Paragraphs inside a cell, nested tables and malformed rows lose no text.
-    d = readRtf(doc("\\intbl one\\par two\\cell three\\cell\\row"
-                    "\\pard\\intbl\\itap2 in\\nestcell ner\\nestcell{\\*\\nesttableprops\\nestrow}"
-                    "{\\nonesttables x}\\cell\\row "
-                    "lone\\cell\\row\\row stray\\cell tail"));
+QString numberOf(const QTextDocument& document, int paragraphIndex)
+{
+    const QTextBlock block = paragraph(document, paragraphIndex);
+    return block.textList() ? rtf::detail::listItemText(*block.textList(), block) : QString();
+}
+
+QStringList numbers(const QTextDocument& document)
+{
+    QStringList out;
+    for (int i = 0; i < document.blockCount(); ++i)
+        out << numberOf(document, i);
+    return out;
+}
+
+} // namespace
+
+TEST(RtfLists, NumberFormatsLevelTextsStartsAndRestarts)
+{
+    // Word's list table: decimal "1." with an upper-letter second level "(A)", a Roman list that
+    // starts at 4, and an override that restarts the first list at 10.
+    const QByteArray table =
+        "{\\*\\listtable"
+        "{\\list{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'"
+        "01;}"
+        "\\fi-360\\li720}{\\listlevel\\levelnfc3\\levelstartat1{\\leveltext\\'03(\\'01);}"
+        "{\\levelnumbers\\'02;}\\fi-360\\li1440}\\listid1}"
+        "{\\list{\\listlevel\\levelnfc2\\levelstartat4{\\leveltext\\'02\\'00);}{\\levelnumbers\\'"
+        "01;}}"
+        "\\listid2}"
+        "{\\list{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01.;}}"
+        "{\\listlevel\\levelnfc255{\\leveltext\\'00;}}\\listid3}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\listoverridecount0\\ls1}"
+        "{\\listoverride\\listid2\\listoverridecount0\\ls2}"
+        "{\\listoverride\\listid1\\listoverridecount1{\\lfolevel\\listoverridestartat"
+        "\\levelstartat10}\\ls3}{\\listoverride\\listid3\\listoverridecount0\\ls4}}";
+    auto d = readRtf(doc(table + "{\\listtext 1.\\tab}\\pard\\ls1 one\\par"
+                                 "{\\listtext (A)\\tab}\\pard\\ls1\\ilvl1 sub\\par"
+                                 "\\pard plain\\par"
+                                 "{\\listtext 2.\\tab}\\pard\\ls1 two\\par"
+                                 "{\\listtext iv)\\tab}\\pard\\ls2 roman\\par"
+                                 "{\\listtext 10.\\tab}\\pard\\ls3 ten\\par"
+                                 "\\pard\\ls4 letter\\par\\pard\\ls4\\ilvl1 none\\par"));
     EXPECT_EQ(paragraphs(*d),
-              QStringList({"one", "two\tthree", "in\tner\t", "lone", "", "stray\ttail"}));
+              QStringList({"one", "sub", "plain", "two", "roman", "ten", "letter", "none"}));
+    EXPECT_EQ(numbers(*d), QStringList({"1.", "(A)", "", "2.", "iv)", "10.", "a.", ""}));
+    EXPECT_EQ(paragraph(*d, 1).textList()->format().style(), QTextListFormat::ListUpperAlpha);
+    EXPECT_EQ(paragraph(*d, 1).textList()->format().indent(), 2);
+    EXPECT_EQ(paragraph(*d, 4).textList()->format().style(), QTextListFormat::ListLowerRoman);
+    EXPECT_EQ(paragraph(*d, 4).textList()->format().intProperty(docformat::ListStart), 4);
+    // A list continues across a paragraph outside it; an override with a start is a new list.
+    EXPECT_EQ(paragraph(*d, 0).textList(), paragraph(*d, 3).textList());
+    EXPECT_NE(paragraph(*d, 0).textList(), paragraph(*d, 5).textList());
+    EXPECT_EQ(paragraph(*d, 7).textList()->format().style(), QTextListFormat::ListStyleUndefined);
+
+    // Written back with a list table, \ls and \ilvl, the numbers as \listtext and the \pn
+    // fallback; read back the same.
+    const QByteArray rtf = rtf::write(*d);
+    EXPECT_TRUE(rtf.contains("{\\*\\listtable")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\*\\listoverridetable")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\listtext (A)\\tab}")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\levelstartat4")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\pnucltr")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\leveltext\\'03(\\'01);}{\\levelnumbers\\'02;}"))
+        << rtf.constData();
+    auto again = readRtf(rtf);
+    EXPECT_EQ(paragraphs(*again), paragraphs(*d));
+    EXPECT_EQ(numbers(*again), numbers(*d));
+    EXPECT_EQ(paragraph(*again, 0).textList(), paragraph(*again, 3).textList());
+    EXPECT_EQ(paragraph(*again, 1).textList()->format().indent(), 2);
+}
+
+TEST(RtfLists, OldParagraphNumberingForms)
+{
+    // \pn with letters, Roman numerals, text before and after, a start number and outline levels.
+    auto d =
+        readRtf(doc("{\\pntext A.\\tab}{\\*\\pn\\pnlvlbody\\pnucltr\\pnstart1{\\pntxta .}}a\\par"
+                    "{\\pntext B.\\tab}b\\par"
+                    "\\pard{\\pntext (iii)\\tab}{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart3{\\pntxtb (}"
+                    "{\\pntxta )}}c\\par"
+                    "\\pard{\\*\\pn\\pnlvl2\\pndec\\pnstart5{\\pntxta .}}d\\par"));
+    EXPECT_EQ(paragraphs(*d), QStringList({"a", "b", "c", "d"}));
+    EXPECT_EQ(numbers(*d), QStringList({"A.", "B.", "(iii)", "5."}));
+    EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
+    auto again = readRtf(rtf::write(*d));
+    EXPECT_EQ(numbers(*again), numbers(*d));
 }

@@ -3,6 +3,9 @@
 
 #include "support/RtfTestSupport.h"
 
+#include <QTextCursor>
+#include <QTextTable>
+
 using namespace rtftest;
 
 TEST(RtfProducers, WordDocument)
@@ -15,8 +18,8 @@ TEST(RtfProducers, WordDocument)
             {"Quarterly Report",
              QString::fromUtf8("Sales rose by 12\u00a0% in the \u201cnorth\u201d region despite "
                                "the weather \u2013 see the full report. H2O and E=mc2."),
-             "First bullet", "Nested bullet", "1.\tNumbered item", "Logo: " + obj, "Region\tTotal",
-             QString::fromUtf8("North\t1\u00a0200"), QString::fromUtf8("Café € 你好")}));
+             "First bullet", "Nested bullet", "Numbered item", "Logo: " + obj, "Region", "Total",
+             "North", QString::fromUtf8("1\u00a0200"), QString::fromUtf8("Café € 你好")}));
     EXPECT_EQ(paragraph(*d, 0).blockFormat().alignment(), Qt::AlignHCenter);
     EXPECT_TRUE(isBold(formatOf(*d, "Quarterly")));
     EXPECT_DOUBLE_EQ(formatOf(*d, "Quarterly").fontPointSize(), 16.0);
@@ -31,6 +34,10 @@ TEST(RtfProducers, WordDocument)
     EXPECT_TRUE(hasBullet(paragraph(*d, 3)));
     EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
     EXPECT_FALSE(hasBullet(paragraph(*d, 4)));
+    ASSERT_TRUE(paragraph(*d, 4).textList());
+    EXPECT_EQ(paragraph(*d, 4).textList()->itemText(paragraph(*d, 4)), QStringLiteral("1."));
+    // The table's cells are cells of a table.
+    EXPECT_NE(QTextCursor(paragraph(*d, 6)).currentTable(), nullptr);
     EXPECT_EQ(paragraph(*d, 1).blockFormat().lineHeightType(),
               QTextBlockFormat::ProportionalHeight);
 }
@@ -44,7 +51,7 @@ TEST(RtfProducers, LibreOfficeDocument)
                      QString::fromUtf8(
                          "It was a dark and stormy night; the red lamp said \u201chello\u201d "
                          "and \u2014 nothing more. CO2 and x2. See the website."),
-                     "Apples", "Green ones", "1.\tStep one", "Name\tValue", "Width\t42",
+                     "Apples", "Green ones", "Step one", "Name", "Value", "Width", "42",
                      QString::fromUtf8("Right aligned 中文 end")}));
     EXPECT_EQ(family(formatOf(*d, "Chapter")), QStringLiteral("Liberation Sans"));
     EXPECT_EQ(paragraph(*d, 0).blockFormat().alignment(), Qt::AlignHCenter);
@@ -57,7 +64,9 @@ TEST(RtfProducers, LibreOfficeDocument)
               QStringLiteral("https://www.libreoffice.org/"));
     EXPECT_TRUE(hasBullet(paragraph(*d, 2)));
     EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
-    EXPECT_EQ(paragraph(*d, 7).blockFormat().alignment(), Qt::AlignRight);
+    EXPECT_EQ(paragraph(*d, 4).textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_NE(QTextCursor(paragraph(*d, 5)).currentTable(), nullptr);
+    EXPECT_EQ(paragraph(*d, 9).blockFormat().alignment(), Qt::AlignRight);
 }
 
 TEST(RtfProducers, AbiWordPandocTextEditWordPadAndLegacyCodePages)

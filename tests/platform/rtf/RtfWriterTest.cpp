@@ -90,7 +90,7 @@ TEST(RtfWriter, BulletsUseThePnSchemeWithATextFallback)
             "\\fi-360\\li720 item\\par"));
     const QByteArray rtf = rtf::write(*d);
     const QRegularExpression pattern(QStringLiteral(
-        R"(\\pard\\ql\{\\pntext\\f(\d+)\\'b7\\tab\}\{\\\*\\pn\\pnlvlblt\\pnf\1\\pnindent0\{\\pntxtb\\'b7\}\}\\fi-360\\li720 .*item\\par)"));
+        R"(\\pard\\ql\{\\pntext\\f(\d+)\\'b7\\tab\}\{\\\*\\pn\\pnlvlblt\\pnf\1\\pnindent0\{\\pntxtb\\'b7\}\}\\fi-360\\li720\\ls\d+\\ilvl0 .*item\\par)"));
     EXPECT_TRUE(pattern.match(QString::fromLatin1(rtf)).hasMatch()) << rtf.toStdString();
     EXPECT_TRUE(rtf.contains("\\ftech\\fcharset2 Symbol;"));
     // A list the reader does not understand keeps its text.
