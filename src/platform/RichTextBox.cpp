@@ -1,5 +1,6 @@
 #include "platform/RichTextBox.h"
 
+#include "platform/DocumentPrinting.h"
 #include "platform/Error.h"
 #include "platform/FileIO.h"
 #include "platform/IncrementalDocumentLayout.h"
@@ -17,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QTextList>
 #include <QUrl>
@@ -766,15 +768,17 @@ void RichTextBox::SelPrint(QPrinter* printer) const
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
     const QTextCursor c = cursor();
+    QTextDocument printed;
+    printed.setDefaultFont(m_document->defaultFont());
+    printed.setDefaultTextOption(m_document->defaultTextOption());
+    copyImageResources(*m_document, printed);
     if (!c.hasSelection()) {
-        document()->print(printer);
+        printed.rootFrame()->setFrameFormat(m_document->rootFrame()->frameFormat());
+        QTextCursor(&printed).insertFragment(QTextDocumentFragment(m_document.get()));
     } else {
-        QTextDocument selection;
-        selection.setDefaultFont(m_document->defaultFont());
-        copyImageResources(*m_document, selection);
-        QTextCursor(&selection).insertFragment(c.selection());
-        selection.print(printer);
+        QTextCursor(&printed).insertFragment(c.selection());
     }
+    documentprinting::print(printed, *printer);
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);
 }
