@@ -3,6 +3,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/Forms.h"
 #include "platform/ImageList.h"
+#include "platform/RichTextBox.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -13,7 +14,6 @@ class PlatformError;
 class cCustomClipboard;
 class QAction;
 class QTimer;
-class RichTextBox;
 class StatusBar;
 class Toolbar;
 class ToolbarButton;
@@ -126,6 +126,7 @@ public:
 
     // Keyboard and clipboard commands (editing).
     void rtbEditor_KeyDown(int& keyCode, int& shift);
+    void InsertKeyDown(int& keyCode, int& shift);
     // The editor hook: C, V and X key-downs never reach the editor's own handling and every
     // paste request goes to ProcessPaste. Installed first at start-up, removed when closing.
     void InstallEditorHook();
@@ -136,6 +137,11 @@ public:
     void ProcessPaste();
     void mnuDelete_Click();
     void mnuSelectAll_Click();
+
+    // Drag and drop and the middle-click (editing): true when something was inserted.
+    bool rtbEditor_Drop(const RichTextBox::Drop& drop);
+    // Moves (or copies) the selection to `position`, taking the undo snapshot first.
+    bool MoveSelectionTo(long position, bool copy);
 
     // Character and paragraph formatting, toolbar dispatch (formatting).
     void ToggleBold();
