@@ -1,6 +1,6 @@
 #include "DocumentGenerator.h"
 
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/DocumentFormat.h"
 
 #include <QColor>
 #include <QTextCursor>

@@ -2,8 +2,8 @@
 // Save, formatting, per-keystroke work, Copy and Paste.
 #include "DocumentGenerator.h"
 
-#include "platform/RichTextBox.h"
-#include "platform/RichTextView.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/control/RichTextView.h"
 #include "shell/frmRTBEditor.h"
 
 #include <QApplication>

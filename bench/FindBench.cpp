@@ -2,8 +2,8 @@
 // replacements, both through the real main window and dialog.
 #include "find/frmFind.h"
 #include "find/modFind.h"
-#include "platform/DialogHost.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/dialogs/DialogHost.h"
 #include "shell/frmRTBEditor.h"
 
 #include <QApplication>

@@ -8,8 +8,8 @@
 # libFuzzer binary (build/fuzz/dropfiles_libfuzzer CORPUS_DIR) for longer fuzzing runs by hand.
 if(WORDLARK_BUILD_TESTS)
   set(WORDLARK_DROPFILES_PARSER
-      ${PROJECT_SOURCE_DIR}/src/platform/DropFiles.cpp
-      ${PROJECT_SOURCE_DIR}/src/platform/ClipboardAnsi.cpp)
+      ${PROJECT_SOURCE_DIR}/src/platform/clipboard/DropFiles.cpp
+      ${PROJECT_SOURCE_DIR}/src/platform/clipboard/ClipboardAnsi.cpp)
   set(WORDLARK_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all)
 
   add_executable(dropfiles_fuzz_replay
@@ -36,8 +36,8 @@ if(WORDLARK_BUILD_TESTS)
                 -I${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests/fuzz/dropfiles_fuzz.cpp
                 ${WORDLARK_DROPFILES_PARSER} -o ${fuzzer}
         DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/dropfiles_fuzz.cpp ${WORDLARK_DROPFILES_PARSER}
-                ${PROJECT_SOURCE_DIR}/src/platform/DropFiles.h
-                ${PROJECT_SOURCE_DIR}/src/platform/ClipboardAnsi.h
+                ${PROJECT_SOURCE_DIR}/src/platform/clipboard/DropFiles.h
+                ${PROJECT_SOURCE_DIR}/src/platform/clipboard/ClipboardAnsi.h
         VERBATIM)
     add_custom_target(dropfiles_libfuzzer DEPENDS ${fuzzer})
   endif()

@@ -3,7 +3,9 @@
 # The fuzz corpus replayed through the reader's fuzz entry point, with the RTF sources compiled
 # again under AddressSanitizer and UndefinedBehaviorSanitizer (Qt itself is not instrumented).
 if(WORDLARK_BUILD_TESTS)
-  file(GLOB RTF_ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/rtf/*.cpp)
+  file(GLOB RTF_ENGINE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/rtf/*.cpp
+       ${CMAKE_SOURCE_DIR}/src/platform/document/*.cpp)
+  list(APPEND RTF_ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/pictures/WindowsMetafile.cpp)
   add_executable(rtf_reader_fuzz_replay ${RTF_ENGINE_SOURCES}
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/rtf_reader_fuzz.cpp
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_replay_main.cpp)

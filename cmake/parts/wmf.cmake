@@ -5,7 +5,7 @@
 if(WORDLARK_BUILD_TESTS)
   set(WMF_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_executable(wmf_fuzz_replay
-                 ${CMAKE_SOURCE_DIR}/src/platform/rtf/WindowsMetafile.cpp
+                 ${CMAKE_SOURCE_DIR}/src/platform/pictures/WindowsMetafile.cpp
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/wmf_fuzz.cpp
                  ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_replay_main.cpp)
   set_target_properties(wmf_fuzz_replay PROPERTIES AUTOMOC OFF)
@@ -21,7 +21,7 @@ if(WORDLARK_BUILD_TESTS)
   option(WORDLARK_LIBFUZZER "Build libFuzzer targets (Clang only)" OFF)
   if(WORDLARK_LIBFUZZER AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(wmf_fuzz
-                   ${CMAKE_SOURCE_DIR}/src/platform/rtf/WindowsMetafile.cpp
+                   ${CMAKE_SOURCE_DIR}/src/platform/pictures/WindowsMetafile.cpp
                    ${CMAKE_SOURCE_DIR}/tests/fuzz/wmf_fuzz.cpp)
     set_target_properties(wmf_fuzz PROPERTIES AUTOMOC OFF)
     target_include_directories(wmf_fuzz PRIVATE ${CMAKE_SOURCE_DIR}/src)

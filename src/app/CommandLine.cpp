@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Converter.h"
-#include "platform/DisplayCheck.h"
+#include "platform/core/DisplayCheck.h"
 #include "shell/frmRTBEditor.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/Converter.h"
 
-#include "platform/rtf/DocumentFormat.h"
-#include "platform/rtf/PlainText.h"
+#include "platform/document/DocumentFormat.h"
+#include "platform/document/PlainText.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QBuffer>

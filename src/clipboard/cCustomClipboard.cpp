@@ -1,6 +1,6 @@
 #include "clipboard/cCustomClipboard.h"
 
-#include "platform/ClipboardLayer.h"
+#include "platform/clipboard/ClipboardLayer.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Error.h"
+#include "platform/core/Error.h"
 
 #include <QByteArray>
 #include <QString>
@@ -49,8 +49,8 @@ struct StringList {
 
 // Direct access to the system clipboard for one window: opens and closes it, registers,
 // enumerates and names formats, and moves bytes, memory blocks, text and file lists in and out
-// under any format number. Works through the clipboard layer (platform/ClipboardLayer.h), on
-// whichever backend is installed.
+// under any format number. Works through the clipboard layer (platform/clipboard/ClipboardLayer.h),
+// on whichever backend is installed.
 //
 // Errors: ErrorNumber::ClipboardNotOpen "Attempt to access the clipboard when clipboard not Open."
 // from every operation that needs the clipboard open through this object, and

@@ -3,9 +3,9 @@
 #include "shell/frmRTBEditor.h"
 
 #include "clipboard/cCustomClipboard.h"
-#include "platform/ClipboardLayer.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
+#include "platform/clipboard/ClipboardLayer.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
 
 namespace
 {

@@ -4,8 +4,8 @@
 // clipboard is not read.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/DroppedContent.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/DroppedContent.h"
+#include "platform/control/RichTextBox.h"
 
 bool frmRTBEditor::rtbEditor_Drop(const RichTextBox::Drop& drop)
 {

@@ -1,7 +1,7 @@
 // Wiring of the editing commands and the editor's events.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
 
 #include <QAction>
 

@@ -2,9 +2,9 @@
 // overwrite indicator.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/RichTextBox.h"
-#include "platform/StatusBar.h"
-#include "platform/VirtualKeys.h"
+#include "platform/bars/StatusBar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/VirtualKeys.h"
 
 #include <utility>
 

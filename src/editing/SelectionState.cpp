@@ -2,10 +2,10 @@
 #include "shell/frmRTBEditor.h"
 
 #include "clipboard/cCustomClipboard.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
-#include "platform/StatusBar.h"
-#include "platform/Toolbar.h"
+#include "platform/bars/StatusBar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 // The one-level undo: the whole document's RTF kept in the hidden snapshot control.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
 
 void frmRTBEditor::TakeUndoSnapshot()
 {

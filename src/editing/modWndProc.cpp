@@ -1,7 +1,7 @@
 #include "editing/modWndProc.h"
 
-#include "platform/RichTextBox.h"
-#include "platform/RichTextView.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/control/RichTextView.h"
 #include "shell/frmRTBEditor.h"
 
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // The Find, Find Next and Replace commands of the main window, and their wiring.
 #include "find/frmFind.h"
 #include "find/modFind.h"
-#include "platform/DialogHost.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/dialogs/DialogHost.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 

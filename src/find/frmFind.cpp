@@ -1,10 +1,10 @@
 #include "find/frmFind.h"
 
 #include "find/modFind.h"
-#include "platform/DialogHost.h"
-#include "platform/RichTextBox.h"
-#include "platform/TwipsGeometry.h"
-#include "platform/Units.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Units.h"
+#include "platform/dialogs/DialogHost.h"
+#include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 

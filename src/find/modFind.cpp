@@ -1,8 +1,8 @@
 #include "find/modFind.h"
 
 #include "find/TextSearch.h"
-#include "platform/DialogHost.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/dialogs/DialogHost.h"
 #include "shell/frmRTBEditor.h"
 
 std::int32_t glngFindStart = 0;

@@ -1,6 +1,6 @@
 #include "formatting/CaseConversion.h"
 
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

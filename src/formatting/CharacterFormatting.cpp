@@ -3,9 +3,9 @@
 #include "shell/frmRTBEditor.h"
 
 #include "formatting/CaseConversion.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
-#include "platform/Toolbar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
 
 namespace
 {

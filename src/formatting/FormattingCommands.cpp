@@ -1,7 +1,7 @@
 // Wiring of the Format menu and of both toolbars.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/Toolbar.h"
+#include "platform/bars/Toolbar.h"
 
 #include <QAction>
 

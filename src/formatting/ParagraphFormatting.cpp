@@ -2,9 +2,9 @@
 #include "shell/frmRTBEditor.h"
 
 #include "formatting/frmParagraph.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
-#include "platform/Toolbar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 // The toolbars' click handlers: the clicked button's key selects the command.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/Error.h"
-#include "platform/Toolbar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/core/Error.h"
 
 #include <array>
 #include <span>

@@ -1,6 +1,6 @@
 #include "formatting/frmParagraph.h"
 
-#include "platform/TwipsGeometry.h"
+#include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 

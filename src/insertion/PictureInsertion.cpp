@@ -2,9 +2,9 @@
 #include "shell/frmRTBEditor.h"
 
 #include "insertion/DateTimeFormat.h"
-#include "platform/Error.h"
-#include "platform/Picture.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
+#include "platform/pictures/Picture.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "insertion/frmDateTime.h"
 
-#include "platform/RichTextBox.h"
-#include "platform/TwipsGeometry.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "insertion/DateTimeFormat.h"
-#include "platform/Forms.h"
+#include "platform/dialogs/Forms.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 // The life of the document: New, Open, Save, Save As, Exit and closing the window.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/ClipboardLayer.h"
-#include "platform/DialogHost.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
+#include "platform/clipboard/ClipboardLayer.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
+#include "platform/dialogs/DialogHost.h"
 
 #include <QAction>
 #include <QCloseEvent>

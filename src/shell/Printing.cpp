@@ -1,8 +1,8 @@
 // Printing the document or the selection.
 #include "shell/frmRTBEditor.h"
 
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/core/Error.h"
 
 namespace
 {

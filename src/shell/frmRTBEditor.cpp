@@ -1,12 +1,12 @@
 #include "shell/frmRTBEditor.h"
 
-#include "platform/DialogHost.h"
-#include "platform/Error.h"
-#include "platform/RichTextBox.h"
-#include "platform/RichTextView.h"
-#include "platform/StatusBar.h"
-#include "platform/Toolbar.h"
-#include "platform/Units.h"
+#include "platform/bars/StatusBar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/control/RichTextView.h"
+#include "platform/core/Error.h"
+#include "platform/core/Units.h"
+#include "platform/dialogs/DialogHost.h"
 #include "shell/modForm.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/CommonDialog.h"
-#include "platform/Forms.h"
-#include "platform/ImageList.h"
-#include "platform/RichTextBox.h"
+#include "platform/bars/ImageList.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/dialogs/CommonDialog.h"
+#include "platform/dialogs/Forms.h"
 
 #include <QImage>
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "shell/modForm.h"
 
-#include "platform/Forms.h"
-#include "platform/Units.h"
+#include "platform/core/Units.h"
+#include "platform/dialogs/Forms.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
-#include "ClipboardTestSupport.h"
+#include "support/ClipboardTestSupport.h"
 
-#include "platform/DropFiles.h"
+#include "platform/clipboard/DropFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -45,14 +45,14 @@ else
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 fi
 pids+=($!)
-within 20 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
+within 60 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 server_is_up() { xprop -root >/dev/null 2>&1; }
 window_manager_is_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-within 20 server_is_up || { echo "FAIL: the X server did not start"; exit 1; }
+within 60 server_is_up || { echo "FAIL: the X server did not start"; exit 1; }
 openbox >/dev/null 2>&1 &
 pids+=($!)
-within 20 window_manager_is_up || { echo "FAIL: openbox did not start"; exit 1; }
+within 60 window_manager_is_up || { echo "FAIL: openbox did not start"; exit 1; }
 
 # ---- Wordlark -----------------------------------------------------------------------------------
 main=""
@@ -62,7 +62,7 @@ start_wordlark() {
   wordlark_pid=$!
   pids+=("$wordlark_pid")
   main=""
-  within 20 find_main || { echo "FAIL: the main window did not appear"; exit 1; }
+  within 60 find_main || { echo "FAIL: the main window did not appear"; exit 1; }
   xdotool windowactivate --sync "$main" 2>/dev/null
   within 10 is_active "$main" || fail "the main window is not active"
 }

@@ -1,6 +1,6 @@
 #include "FormattingFixture.h"
 
-#include "platform/Error.h"
+#include "platform/core/Error.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QTextDocument>

@@ -1,4 +1,4 @@
-#include "platform/FontDialog.h"
+#include "platform/dialogs/FontDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

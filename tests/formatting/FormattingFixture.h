@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/RichTextBox.h"
-#include "platform/RichTextView.h"
-#include "platform/Toolbar.h"
+#include "platform/bars/Toolbar.h"
+#include "platform/control/RichTextBox.h"
+#include "platform/control/RichTextView.h"
 #include "shell/frmRTBEditor.h"
 #include "support/ScriptedDialogHost.h"
 

@@ -1,7 +1,7 @@
 #include "FormattingFixture.h"
 
 #include "formatting/frmParagraph.h"
-#include "platform/Units.h"
+#include "platform/core/Units.h"
 #include "shell/modForm.h"
 
 #include <QApplication>

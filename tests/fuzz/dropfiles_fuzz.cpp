@@ -1,8 +1,9 @@
-// Fuzz entry point for the file-drop parser (platform/DropFiles.h): any bytes, as another program
-// may put them on the clipboard as a file list. Besides the sanitizers' checks it verifies what the
-// parser promises: the count is stable, every name has a length and fits its buffer with a closing
-// zero, an index past the last name gives nothing, and the names survive being written again.
-#include "platform/DropFiles.h"
+// Fuzz entry point for the file-drop parser (platform/clipboard/DropFiles.h): any bytes, as another
+// program may put them on the clipboard as a file list. Besides the sanitizers' checks it verifies
+// what the parser promises: the count is stable, every name has a length and fits its buffer with a
+// closing zero, an index past the last name gives nothing, and the names survive being written
+// again.
+#include "platform/clipboard/DropFiles.h"
 
 #include <cstdint>
 #include <cstdlib>

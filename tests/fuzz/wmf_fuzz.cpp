@@ -2,7 +2,7 @@
 // must not crash, hang or exhaust memory; a refusal carries a message; a picture is never larger
 // than the player's bound, at its own size or at a target size.
 
-#include "platform/rtf/WindowsMetafile.h"
+#include "platform/pictures/WindowsMetafile.h"
 
 #include <QGuiApplication>
 

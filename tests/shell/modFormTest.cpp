@@ -1,5 +1,5 @@
 #include "shell/modForm.h"
-#include "platform/Forms.h"
+#include "platform/dialogs/Forms.h"
 
 #include <QDialog>
 #include <QTest>

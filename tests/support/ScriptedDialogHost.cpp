@@ -1,6 +1,6 @@
 #include "ScriptedDialogHost.h"
 
-#include "platform/Error.h"
+#include "platform/core/Error.h"
 
 #include <gtest/gtest.h>
 

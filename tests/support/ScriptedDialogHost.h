@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DialogHost.h"
+#include "platform/dialogs/DialogHost.h"
 #include "support/QtPrinters.h"
 
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #include "platform/rtf/RtfPictures.h"
 
-#include "platform/rtf/DocumentFormat.h"
-#include "platform/rtf/WindowsMetafile.h"
+#include "platform/document/DocumentFormat.h"
+#include "platform/pictures/WindowsMetafile.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,8 +1,8 @@
 // The RTF reader: one flat loop over the tokens with an explicit stack of group states. It never
 // recurses on the input's nesting and bounds everything the input can make large.
 
-#include "platform/rtf/CodePages.h"
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/CodePages.h"
+#include "platform/document/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfKeywords.h"
 #include "platform/rtf/RtfModel.h"

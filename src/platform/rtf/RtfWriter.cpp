@@ -2,7 +2,7 @@
 // formatting. One pass over the blocks and fragments, appending to one reserved buffer.
 
 #include "platform/rtf/RtfWriter.h"
-#include "platform/rtf/DocumentFormat.h"
+#include "platform/document/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfKeywords.h"
 

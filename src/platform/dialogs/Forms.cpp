@@ -1,0 +1,37 @@
+#include "platform/dialogs/Forms.h"
+
+namespace
+{
+QList<QWidget*>& registry()
+{
+    static QList<QWidget*> forms;
+    return forms;
+}
+} // namespace
+
+void Forms::add(QWidget* form)
+{
+    if (!registry().contains(form))
+        registry().append(form);
+}
+
+void Forms::remove(QWidget* form)
+{
+    registry().removeAll(form);
+}
+
+QList<QWidget*> Forms::loaded()
+{
+    return registry();
+}
+
+FormRegistration::FormRegistration(QWidget* form, const QString& name) : m_form(form)
+{
+    form->setObjectName(name);
+    Forms::add(form);
+}
+
+FormRegistration::~FormRegistration()
+{
+    Forms::remove(m_form);
+}
