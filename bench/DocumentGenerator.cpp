@@ -279,6 +279,33 @@ void buildBenchmarkDocument(QTextDocument& document)
     cursor.endEditBlock();
 }
 
+namespace
+{
+
+// What a document carries besides its text: a stylesheet, the document information, a page setup,
+// headers and footers.
+constexpr const char* DocumentHeader =
+    "{\\stylesheet{\\ql \\f0\\fs24 \\snext0 Normal;}{\\s1\\ql\\keepn\\b\\f1\\fs32 \\sbasedon0 "
+    "\\snext0 heading 1;}}\n"
+    "{\\info{\\title Benchmark}{\\author Wordlark}{\\creatim\\yr2024\\mo5\\dy6\\hr7\\min8}}\n"
+    "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1417\\margb1134\\sectd\\titlepg\n"
+    "{\\header \\pard\\plain \\qc\\f0\\fs20 Benchmark document, page {\\field{\\*\\fldinst PAGE}"
+    "{\\fldrslt 2}}\\par}\n{\\headerf \\pard\\plain \\qc\\f0\\fs20 First page\\par}\n"
+    "{\\footer \\pard\\plain \\qc\\f0\\fs20 Footer of every page\\par}\n";
+
+// A footnote at the end of every tenth paragraph.
+void appendFootnote(std::string& out, int paragraphNumber)
+{
+    if (paragraphNumber % 10 != 0)
+        return;
+    out +=
+        "{\\super\\chftn}{\\footnote \\pard\\plain \\f0\\fs20 {\\super\\chftn} Note on paragraph ";
+    appendNumber(out, paragraphNumber);
+    out += ".}";
+}
+
+} // namespace
+
 QByteArray generateBenchmarkRtf()
 {
     std::string out;
@@ -297,6 +324,8 @@ QByteArray generateBenchmarkRtf()
                "\\blue" + std::to_string(c.blue()) + ";";
     }
     out += "}\n";
+    out += DocumentHeader;
+    int number = 0;
     for (const Paragraph& p : content()) {
         out += "\\pard";
         out += alignWord(p.align);
@@ -310,6 +339,7 @@ QByteArray generateBenchmarkRtf()
             out += ' ';
             appendRtfText(out, run.text);
         }
+        appendFootnote(out, ++number);
         out += "\\par\n";
     }
     out += "}";
@@ -360,7 +390,11 @@ QByteArray generateLibreOfficeStyleRtf()
         "\\margb1134\\sectd\\sbknone\\sftnnar\\saftnnrlc\\sectunlocked1\\pgwsxn11906\\pghsxn16838"
         "\\marglsxn1134\\margrsxn1134\\margtsxn1134\\margbsxn1134\\ftnbj\\ftnstart1\\ftnrstcont\\ft"
         "nnar"
-        "\\aenddoc\\aftnrstcont\\aftnstart1\\aftnnrlc\n{\\*\\ftnsep\\chftnsep}";
+        "\\aenddoc\\aftnrstcont\\aftnstart1\\aftnnrlc\n{\\*\\ftnsep\\chftnsep}"
+        "{\\header \\pard\\plain \\qc\\f3\\fs20 Benchmark document, page {\\field{\\*\\fldinst "
+        "PAGE}"
+        "{\\fldrslt 1}}\\par}{\\footer \\pard\\plain \\qc\\f3\\fs20 Footer of every page\\par}";
+    int number = 0;
     const char* const paragraphStart = "\\pard\\plain \\s18\\rtlch\\af6\\afs24\\alang1081 "
                                        "\\ltrch\\lang1033\\langfe2052\\hich\\af3\\loch"
                                        "\\widctlpar\\hyphpar0\\ltrpar\\cf0\\f3\\fs24\\lang1033\\ker"
@@ -414,6 +448,7 @@ QByteArray generateLibreOfficeStyleRtf()
             appendRtfText(out, run.text);
             out += '}';
         }
+        appendFootnote(out, ++number);
         out += "\n\\par ";
     }
     out += "}";

@@ -1,9 +1,10 @@
 // The editor's commands on the 1,000-page benchmark document: the undo snapshot, Undo, Open and
-// Save, formatting, per-keystroke work, Copy and Paste.
+// Save, formatting, per-keystroke work, the recovery copy, Copy and Paste.
 #include "DocumentGenerator.h"
 
 #include "platform/control/RichTextBox.h"
 #include "platform/control/RichTextView.h"
+#include "shell/DocumentRecovery.h"
 #include "shell/frmRTBEditor.h"
 
 #include <QApplication>
@@ -169,6 +170,27 @@ void BM_TypeCharacter(benchmark::State& state)
     report(state);
 }
 BENCHMARK(BM_TypeCharacter)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// One recovery copy: the work on the interface thread (the document made into RTF and handed to
+// the writing thread) is timed; the write itself, on its own thread, is waited for untimed.
+void BM_RecoveryCopyInterfaceThread(benchmark::State& state)
+{
+    Workbench& w = workbench();
+    RecoveryKeeper& keeper = *w.window.m_recovery;
+    for (auto _ : state) {
+        keeper.writeNow();
+        state.PauseTiming();
+        keeper.copy().waitForPendingWork();
+        state.ResumeTiming();
+    }
+    keeper.discard();
+    keeper.copy().waitForPendingWork();
+    report(state);
+}
+BENCHMARK(BM_RecoveryCopyInterfaceThread)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(10);
 
 // The same per-keystroke work on one line of 100,000 characters.
 struct LongLine {

@@ -16,12 +16,13 @@
 namespace
 {
 
+// No display name is set: on X11 Qt appends it to every window title, and the titles are the
+// program's captions exactly.
 void describeApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("wordlark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(WORDLARK_VERSION));
     QCoreApplication::setOrganizationDomain(QStringLiteral("wordlark.org"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Wordlark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wordlark.Wordlark"));
 }
 
@@ -120,6 +121,8 @@ int runWordlark(int argc, char** argv)
 
     frmRTBEditor window;
     window.show();
+    // Work an earlier run left unsaved is offered back before the file asked for is opened.
+    window.OfferRecovery();
     if (!parser.positionalArguments().isEmpty())
         window.OpenFileFromCommandLine(
             QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());

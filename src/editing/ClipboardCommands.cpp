@@ -1,5 +1,5 @@
-// Cut, Copy, Paste, Clear and Select All. Document content moves through the clipboard in one
-// format only, the registered "Rich Text Format".
+// Cut, Copy, Paste, Clear and Select All. Paste reads the registered "Rich Text Format" only;
+// Copy offers the selection as RTF, plain text and HTML, so that every kind of program pastes it.
 #include "shell/frmRTBEditor.h"
 
 #include "clipboard/cCustomClipboard.h"
@@ -21,6 +21,19 @@ void withClipboardOpen(cCustomClipboard& clipboard, quintptr owner,
     clipboard.ClipboardClose();
 }
 
+// Text as the Unicode text format carries it: UTF-16, little-endian, ending in a zero character.
+ByteList unicodeTextBlock(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    bytes.append(2, '\0');
+    return ByteList(0, bytes);
+}
+
 } // namespace
 
 void frmRTBEditor::RegisterRichTextFormat()
@@ -39,8 +52,14 @@ void frmRTBEditor::mnuCut_Click()
 
 void frmRTBEditor::mnuCopy_Click()
 {
+    // Emptying the clipboard first makes this program its only owner: nothing another program
+    // copied earlier stays beside the selection for a paste elsewhere to prefer.
     withClipboardOpen(*m_cClip, quintptr(winId()), [this] {
+        m_cClip->ClearClipboard();
         m_cClip->SetTextData(m_lId, QString::fromLatin1(rtbEditor->SelRTF()));
+        m_cClip->SetBinaryData(win32::CF_UNICODETEXT, unicodeTextBlock(rtbEditor->SelPlainText()));
+        m_cClip->SetBinaryData(m_cClip->AddFormat(QStringLiteral("text/html")),
+                               ByteList(0, rtbEditor->SelHTML().toUtf8()));
     });
     UpdateEditCommands();
 }

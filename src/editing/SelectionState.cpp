@@ -6,6 +6,7 @@
 #include "platform/bars/Toolbar.h"
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Error.h"
+#include "shell/DocumentRecovery.h"
 
 #include <QLocale>
 
@@ -59,6 +60,7 @@ void frmRTBEditor::rtbEditor_SelChange()
 void frmRTBEditor::rtbEditor_Change()
 {
     gblnDocSaved = false;
+    m_recovery->noteChange();
 }
 
 long frmRTBEditor::GetColumnFromChar(const RichTextBox& box, long line, long position) const

@@ -32,7 +32,7 @@ void showDialogAs(const QString& caption)
 {
     frmFind* dialog = frmFind::instance();
     dialog->setWindowTitle(caption);
-    dialog->show();
+    dialog->ShowActive();
 }
 
 } // namespace

@@ -159,6 +159,16 @@ bool frmFind::event(QEvent* event)
     return handled;
 }
 
+void frmFind::ShowActive()
+{
+    // Showing a tool window does not make it active under every window manager (under openbox
+    // the main window kept the focus): ask for the activation explicitly.
+    show();
+    raise();
+    activateWindow();
+    txtFindWhat->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void frmFind::closeEvent(QCloseEvent* event)
 {
     // The close box, and the main window closing, unload the dialog like Cancel.

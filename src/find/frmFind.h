@@ -35,6 +35,10 @@ public:
     // True once the first activation has set the dialog up.
     bool m_bActivated = false;
 
+    // Shows the dialog as the active window with the keyboard focus in "Find what", so that what
+    // the user types next goes there.
+    void ShowActive();
+
     void Form_Activate();
     void Form_Unload();
     void txtFindWhat_Change();

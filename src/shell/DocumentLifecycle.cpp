@@ -5,6 +5,7 @@
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Error.h"
 #include "platform/dialogs/DialogHost.h"
+#include "shell/DocumentRecovery.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -53,6 +54,12 @@ QString frmRTBEditor::DocumentName() const
     return windowTitle().mid(CaptionPrefix.size());
 }
 
+void frmRTBEditor::setDocumentSettled()
+{
+    gblnDocSaved = true;
+    m_recovery->discard();
+}
+
 void frmRTBEditor::ShowErrorReport(const QString& title, const PlatformError& error)
 {
     MsgBox(QStringLiteral("The following error has occurred:\r\nError # %1 - %2")
@@ -80,7 +87,7 @@ void frmRTBEditor::mnuNew_Click()
         setCaption(QStringLiteral("Untitled"));
         // A new document has no file: Save goes to Save As instead of overwriting the last one.
         m_sFileName.clear();
-        gblnDocSaved = true;
+        setDocumentSettled();
         return;
     }
     switch (askToSaveChanges(DocumentName())) {
@@ -138,11 +145,29 @@ void frmRTBEditor::LoadDocument(const QString& path)
     m_sFileName = path;
     setCaption(m_sFileName);
     rtbEditor_SelChange();
-    gblnDocSaved = true;
+    setDocumentSettled();
+}
+
+bool frmRTBEditor::ConfirmReplacingChanges()
+{
+    if (gblnDocSaved)
+        return true;
+    switch (askToSaveChanges(DocumentName())) {
+    case MsgBoxResult::Yes:
+        mnuSave_Click();
+        return gblnDocSaved;
+    case MsgBoxResult::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmRTBEditor::OpenFileFromCommandLine(const QString& path)
 {
+    // The editor may hold recovered changes by now: they are not dropped unasked.
+    if (!ConfirmReplacingChanges())
+        return;
     catchErrors([this, &path] { LoadDocument(path); },
                 [this](const PlatformError& error) {
                     ShowErrorReport(QStringLiteral("Open Error"), error);
@@ -158,7 +183,7 @@ void frmRTBEditor::mnuSave_Click()
     catchErrors(
         [this] {
             rtbEditor->SaveFile(m_sFileName, fileTypeFor(m_sFileName));
-            gblnDocSaved = true;
+            setDocumentSettled();
         },
         [this](const PlatformError& error) {
             if (!isCancel(error))
@@ -179,7 +204,7 @@ void frmRTBEditor::mnuSaveAs_Click()
             dlgRTBEditor.ShowSave();
             m_sFileName = dlgRTBEditor.FileName;
             rtbEditor->SaveFile(m_sFileName, fileTypeFor(m_sFileName));
-            gblnDocSaved = true;
+            setDocumentSettled();
             // The caption, and with it the save-changes prompt, names the file now written.
             setCaption(m_sFileName);
         },
@@ -233,6 +258,8 @@ void frmRTBEditor::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    // A normal end: whatever the answer to the save prompt, no copy is left to offer again.
+    m_recovery->discard();
     // The program ends with its main window: its dialogs close with it.
     for (QWidget* form : Forms::loaded()) {
         if (form != this)

@@ -7,6 +7,7 @@
 #include "platform/core/Error.h"
 #include "platform/core/Units.h"
 #include "platform/dialogs/DialogHost.h"
+#include "shell/DocumentRecovery.h"
 #include "shell/modForm.h"
 
 #include <QAction>
@@ -92,6 +93,9 @@ void frmRTBEditor::createControls()
     rtbTemp->setObjectName(QStringLiteral("rtbTemp"));
 
     createStatusBar();
+
+    m_recovery = new RecoveryKeeper([this] { return rtbEditor->TextRTF(); },
+                                    [this] { return m_sFileName; }, this);
 
     tmrDelay = new QTimer(this);
     tmrDelay->setObjectName(QStringLiteral("tmrDelay"));

@@ -11,12 +11,17 @@
 #include <memory>
 
 class PlatformError;
+class RecoveryKeeper;
 class cCustomClipboard;
 class QAction;
 class QTimer;
 class StatusBar;
 class Toolbar;
 class ToolbarButton;
+namespace recovery
+{
+class OrphanedCopy;
+}
 
 // The main window: the one document window, hub of every command. Its handlers are defined in the
 // folders of the subsystems they belong to (shell, editing, formatting, insertion, find).
@@ -52,6 +57,8 @@ public:
     StatusBar* sbrMain = nullptr;
     CommonDialog dlgRTBEditor;
     QTimer* tmrDelay = nullptr;
+    // The recovery copy of the document's unsaved changes.
+    RecoveryKeeper* m_recovery = nullptr;
 
     // Menu items.
     QAction* mnuNew = nullptr;
@@ -108,6 +115,17 @@ public:
     void ShowErrorReport(const QString& title, const PlatformError& error);
     // The document's name as the caption shows it: "Untitled" or the full path.
     QString DocumentName() const;
+    // Before unsaved changes are replaced by another document: asks whether to save them. True
+    // when they may be replaced (saved, or the user chose not to save), false on Cancel or a
+    // failed save.
+    bool ConfirmReplacingChanges();
+
+    // Recovery (shell): offers back, one after the other, the unsaved documents of earlier runs
+    // that ended abnormally. Yes puts one in the editor, unsaved, under its own file's name; No
+    // deletes it.
+    void OfferRecovery();
+    void OfferOrphanedCopy(recovery::OrphanedCopy& orphan);
+    void RestoreRecoveredDocument(const QByteArray& rtf, const QString& documentPath);
 
     // Undo (editing).
     void TakeUndoSnapshot();
@@ -189,6 +207,8 @@ private:
     void placeBars();
     void toggleToolbar(QAction* item, Toolbar* bar);
     void setCaption(const QString& documentName);
+    // The document matches its file, or a new empty one replaced it: saved, no recovery copy.
+    void setDocumentSettled();
 
     // Each subsystem connects its own menu items, toolbar and editor events.
     void connectDocumentCommands();

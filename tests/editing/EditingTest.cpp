@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
@@ -307,27 +308,71 @@ TEST(SelectionState, CutAndCopyFollowTheSelectionAndPasteOnlyRtf)
     EXPECT_TRUE(e.window.mnuPaste->isEnabled());
 }
 
-TEST(ClipboardCommands, CopyPutsRtfBesideOtherFormatsAndPasteInsertsIt)
+TEST(ClipboardCommands, CopyOffersRtfTextAndHtmlAloneAndPasteInsertsIt)
 {
     Editor e;
-    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-    e.editor().setSelText(QStringLiteral("bold word"));
+    // Another program copied before: its own format and text.
+    auto* theirs = new QMimeData;
+    theirs->setText(QStringLiteral("old words"));
+    theirs->setData(QStringLiteral("application/x-openoffice-embed-source-xml"), "<office/>");
+    QGuiApplication::clipboard()->setMimeData(theirs);
+
+    e.editor().setSelText(QStringLiteral("bold w\u00F6rd \u0142\nnext"));
     e.editor().setSelStart(0);
     e.editor().setSelLength(4);
     e.editor().setSelBold(true);
+    e.window.mnuSelectAll_Click();
+    const QByteArray rtf = e.editor().SelRTF();
     e.window.mnuCopy_Click();
+
+    // Nothing of the other program is left; every offer is made of the same selection.
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    EXPECT_TRUE(data->hasFormat(QStringLiteral("text/rtf")));
-    EXPECT_EQ(data->text(), QStringLiteral("kept"));
+    EXPECT_FALSE(data->hasFormat(QStringLiteral("application/x-openoffice-embed-source-xml")));
+    for (const char* type : {"text/rtf", "application/rtf", "text/richtext"})
+        EXPECT_EQ(data->data(QString::fromLatin1(type)), rtf) << type;
+    EXPECT_EQ(data->text(), QStringLiteral("bold w\u00F6rd \u0142\nnext"));
+    ASSERT_TRUE(data->hasHtml());
+    QTextDocument html;
+    html.setHtml(data->html());
+    EXPECT_EQ(html.toPlainText(), data->text());
+    EXPECT_TRUE(html.begin().begin().fragment().charFormat().font().bold());
+
+    // Paste reads the RTF: the copy comes back with its formatting, and Undo takes it out.
     EXPECT_TRUE(e.window.mnuPaste->isEnabled());
-    e.editor().setSelStart(9);
+    e.editor().setSelStart(e.editor().Text().size());
     e.window.mnuPaste_Click();
-    EXPECT_EQ(e.editor().Text(), QStringLiteral("bold wordbold"));
-    e.editor().setSelStart(9);
+    EXPECT_EQ(e.editor().Text(),
+              QStringLiteral("bold w\u00F6rd \u0142\nnextbold w\u00F6rd \u0142\nnext"));
+    e.editor().setSelStart(16);
     e.editor().setSelLength(4);
+    EXPECT_EQ(e.editor().SelText(), QStringLiteral("bold"));
     EXPECT_EQ(e.editor().SelBold(), true);
     e.window.mnuUndo_Click();
-    EXPECT_EQ(e.editor().Text(), QStringLiteral("bold word"));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("bold w\u00F6rd \u0142\nnext"));
+}
+
+TEST(ClipboardCommands, CutLeavesOnlyTheCutSelectionOnTheClipboard)
+{
+    Editor e;
+    ClipboardMemoryBackend memory;
+    ClipboardBackend* previous = setClipboardBackend(&memory);
+    memory.placeAsAnotherProgram(win32::CF_TEXT, "theirs");
+    memory.placeAsAnotherProgram(registerFormatName(QStringLiteral("Their Format")), "x");
+    e.editor().setSelText(QStringLiteral("cut me"));
+    e.editor().setSelStart(0);
+    e.editor().setSelLength(3);
+    e.window.mnuCut_Click();
+    EXPECT_EQ(e.editor().Text(), QStringLiteral(" me"));
+    std::vector<win32::UINT> formats;
+    for (const auto& entry : memory.entries()) {
+        EXPECT_TRUE(entry.ours);
+        formats.push_back(entry.format);
+    }
+    const win32::UINT html = registerFormatName(QStringLiteral("text/html"));
+    EXPECT_EQ(formats, (std::vector<win32::UINT>{richTextFormat(), win32::CF_UNICODETEXT, html}));
+    EXPECT_EQ(memory.data(win32::CF_UNICODETEXT), QByteArray("c\0u\0t\0\0\0", 8));
+    EXPECT_TRUE(memory.data(html).contains("cut"));
+    setClipboardBackend(previous);
 }
 
 TEST(ClipboardCommands, CutRemovesTheSelectionEvenWhenTheClipboardIsHeldElsewhere)
@@ -347,6 +392,34 @@ TEST(ClipboardCommands, CutRemovesTheSelectionEvenWhenTheClipboardIsHeldElsewher
     setClipboardBackend(previous);
     e.window.mnuUndo_Click();
     EXPECT_EQ(e.editor().Text(), QStringLiteral("remove me"));
+}
+
+TEST(ClipboardCommands, NotesGoWithTheirTextThroughCutPasteAndUndo)
+{
+    Editor e;
+    e.editor().setTextRTF("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\header Head\\par}"
+                          "\\paperw11906\\paperh16838 one two{\\super\\chftn}"
+                          "{\\footnote {\\super\\chftn} The note.} three\\par}");
+    const auto saved = [&e] { return e.editor().TextRTF(); };
+    ASSERT_EQ(saved().count("{\\footnote "), 1);
+    // "two" and the note's reference after it.
+    e.editor().setSelStart(4);
+    e.editor().setSelLength(4);
+    e.window.mnuCut_Click();
+    EXPECT_EQ(saved().count("\\footnote"), 0);
+    // What belongs to the whole document stays with it.
+    EXPECT_TRUE(saved().contains("{\\header Head\\par}"));
+    EXPECT_TRUE(saved().contains("\\paperw11906"));
+
+    e.editor().setSelStart(static_cast<int>(e.editor().Text().size()));
+    e.window.mnuPaste_Click();
+    EXPECT_EQ(saved().count("{\\footnote "), 1);
+    EXPECT_TRUE(saved().contains("two{\\super\\chftn}{\\footnote {\\super\\chftn} The note.}"));
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(saved().count("\\footnote"), 0);
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(saved().count("{\\footnote "), 1);
+    EXPECT_TRUE(saved().contains("{\\header Head\\par}"));
 }
 
 TEST(ClipboardCommands, SelectAllAndClear)

@@ -22,6 +22,9 @@ const char* const OwnTypesProperty = "wordlarkOwnTypes";
 const QString WindowsMimePrefix = QStringLiteral("application/x-qt-windows-mime;value=\"");
 const QString TextPlain = QStringLiteral("text/plain");
 const QString TextRtf = QStringLiteral("text/rtf");
+// The names RTF readers ask for, text/rtf first.
+const QStringList RtfTypes = {TextRtf, QStringLiteral("application/rtf"),
+                              QStringLiteral("text/richtext")};
 const QString UriList = QStringLiteral("text/uri-list");
 const QString ImageBmp = QStringLiteral("image/bmp");
 const QString QtImage = QStringLiteral("application/x-qt-image");
@@ -59,8 +62,7 @@ bool isTextType(const QString& lower)
 
 bool isRtfType(const QString& lower)
 {
-    return lower == TextRtf || lower == QLatin1String("application/rtf") ||
-           lower == QLatin1String("text/richtext");
+    return RtfTypes.contains(lower);
 }
 
 bool isImageType(const QString& lower)
@@ -82,6 +84,23 @@ QString windowsMimeName(const QString& type)
 QString windowsMimeType(const QString& name)
 {
     return WindowsMimePrefix + name + QLatin1Char('"');
+}
+
+// Whether a registered name is a MIME type ("text/html"): such a format goes out under that type
+// itself, as other programs' MIME types come in under their own names.
+bool isMimeTypeName(const QString& name)
+{
+    const qsizetype slash = name.indexOf(QLatin1Char('/'));
+    return slash > 0 && slash < name.size() - 1 && slash == name.lastIndexOf(QLatin1Char('/')) &&
+           std::none_of(name.begin(), name.end(), [](QChar c) {
+               return c.isSpace() || c == QLatin1Char('"') || c == QLatin1Char(';');
+           });
+}
+
+// The MIME type a registered or standard format named `name` is carried under.
+QString namedFormatType(UINT format, const QString& name)
+{
+    return format > RegisteredFormatBase && isMimeTypeName(name) ? name : windowsMimeType(name);
 }
 
 bool hasLocalFile(const QMimeData* data)
@@ -379,9 +398,12 @@ bool writeFormat(QMimeData* to, UINT format, HGLOBAL block)
             to->setText(text);
         }
         return true;
-    case Kind::Rtf:
-        to->setData(TextRtf, upToZero());
+    case Kind::Rtf: {
+        const QByteArray rtf = upToZero();
+        for (const QString& type : RtfTypes)
+            to->setData(type, rtf);
         return true;
+    }
     case Kind::Files: {
         dropfiles::Reader reader(view.data, view.size);
         QList<QUrl> urls;
@@ -403,7 +425,7 @@ bool writeFormat(QMimeData* to, UINT format, HGLOBAL block)
         return true;
     }
     case Kind::Named:
-        to->setData(windowsMimeType(name), QByteArray(start, qsizetype(size)));
+        to->setData(namedFormatType(format, name), QByteArray(start, qsizetype(size)));
         return true;
     }
     return false;
@@ -434,7 +456,7 @@ QString ClipboardQtBackend::mimeTypeFor(UINT format)
     case Kind::Image:
         return ImageBmp;
     case Kind::Named:
-        return windowsMimeType(name);
+        return namedFormatType(format, name);
     }
     return QString();
 }

@@ -16,12 +16,14 @@ class QObject;
 // The desktop's clipboard through QClipboard. Formats and MIME types:
 //
 //   1 (text), 13 (Unicode text)  text/plain (any charset)
-//   "Rich Text Format"           text/rtf; application/rtf and text/richtext are read too
+//   "Rich Text Format"           text/rtf, application/rtf and text/richtext (written under all
+//                                three, read from whichever is there, text/rtf first)
 //   15 (file list)               text/uri-list (local files only)
 //   8 (device-independent bitmap) image/bmp and the image itself (offered as image/png ...)
 //   other standard numbers       application/x-qt-windows-mime;value="CF_..."
-//   any other registered NAME    application/x-qt-windows-mime;value="NAME"; a MIME type NAME
-//                                that another program offers is read under the name NAME
+//   a registered MIME type NAME  NAME itself ("text/html"), both ways: another program's MIME
+//                                type is read under its own name
+//   any other registered NAME    application/x-qt-windows-mime;value="NAME"
 //
 // Setting data puts a new QMimeData on the clipboard that carries what the clipboard held before
 // beside the new format (earlier data of that format replaced); the QMimeData the clipboard holds

@@ -1,5 +1,6 @@
 #include "platform/control/DocumentPrinting.h"
 
+#include "platform/control/CarriedObjectHandler.h"
 #include "platform/control/ShiftedTextLayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -94,6 +95,7 @@ void print(QTextDocument& document, QPrinter& printer)
     auto* layout = new ShiftedTextLayout(&document);
     document.setDocumentLayout(layout);
     layout->setPaintDevice(&printer);
+    CarriedObjectHandler::install(document);
     // Margins of 2 cm; the left and right ones are the layout's, in screen units it scales.
     const qreal screenDpiX = qt_defaultDpiX();
     const qreal screenDpiY = qt_defaultDpiY();

@@ -1,7 +1,9 @@
 #include "platform/control/RichTextBox.h"
 
+#include "platform/control/CarriedObjectHandler.h"
 #include "platform/control/DocumentPrinting.h"
 #include "platform/control/IncrementalDocumentLayout.h"
+#include "platform/control/PagePrinting.h"
 #include "platform/control/RichTextView.h"
 #include "platform/core/Error.h"
 #include "platform/core/FileIO.h"
@@ -9,6 +11,7 @@
 #include "platform/document/DocumentFormat.h"
 #include "platform/document/PlainText.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
@@ -159,6 +162,7 @@ void RichTextBox::setUpDocument(QTextDocument* document)
         document->setDocumentLayout(layout);
         connect(layout, &IncrementalDocumentLayout::layoutCaughtUp, this,
                 &RichTextBox::onLayoutCaughtUp);
+        CarriedObjectHandler::install(*document);
     }
     m_cursor = QTextCursor(document);
     connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
@@ -317,6 +321,27 @@ void RichTextBox::setSelRTF(const QByteArray& rtf)
     }
     c.endEditBlock();
     setCursor(c);
+}
+
+QString plainTextOfRange(const QTextDocument& document, int start, int end)
+{
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    QString text = plainFromSelection(cursor.selectedText());
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+QString RichTextBox::SelPlainText() const
+{
+    const QTextCursor c = cursor();
+    return plainTextOfRange(*document(), c.selectionStart(), c.selectionEnd());
+}
+
+QString RichTextBox::SelHTML() const
+{
+    return QTextDocumentFragment(cursor()).toHtml();
 }
 
 QString RichTextBox::Text() const
@@ -767,6 +792,19 @@ void RichTextBox::SelPrint(QPrinter* printer) const
 {
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
+    // The document's own page where the printer allows it; without one, the printer's. Its header
+    // and footer, when it carries them, are printed on every page.
+    const auto groups = carried::documentGroups(*document());
+    if (groups && groups->page.isGiven())
+        printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
+    const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
+    const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
+    const auto print = [&](QTextDocument& printed) {
+        if (header.isEmpty() && footer.isEmpty())
+            documentprinting::print(printed, *printer);
+        else
+            printWithHeaderAndFooter(printed, *printer, header, footer);
+    };
     const QTextCursor c = cursor();
     QTextDocument printed;
     printed.setDefaultFont(m_document->defaultFont());
@@ -778,7 +816,7 @@ void RichTextBox::SelPrint(QPrinter* printer) const
     } else {
         QTextCursor(&printed).insertFragment(c.selection());
     }
-    documentprinting::print(printed, *printer);
+    print(printed);
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);
 }

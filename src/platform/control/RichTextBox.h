@@ -21,6 +21,10 @@ class QTextDocument;
 class QWidget;
 class RichTextView;
 
+// The characters from `start` to `end` as plain text for other programs: "\n" between lines, and
+// none of the marker characters that stand for pictures and kept RTF groups.
+QString plainTextOfRange(const QTextDocument& document, int start, int end);
+
 // The rich text control: one document with a selection, read and changed through its properties.
 // A visible control has an editing view; a hidden one (the undo snapshot) has none and keeps RTF
 // as bytes until its document is needed.
@@ -54,6 +58,11 @@ public:
     QString Text() const;
     QString SelText() const;
     void setSelText(const QString& text);
+
+    // The selection as other programs take it from the clipboard: plain text (see
+    // plainTextOfRange) and HTML (as far as HTML carries the formatting; RTF is the faithful copy).
+    QString SelPlainText() const;
+    QString SelHTML() const;
 
     long SelStart() const;
     void setSelStart(long start);

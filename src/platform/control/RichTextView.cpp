@@ -26,18 +26,6 @@ namespace
 const QString RtfMime = QStringLiteral("text/rtf");
 const QString TextMime = QStringLiteral("text/plain");
 
-QString plainTextOf(const QTextDocument& document, int start, int end)
-{
-    QTextCursor cursor(const_cast<QTextDocument*>(&document));
-    cursor.setPosition(start);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    QString text = cursor.selectedText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.remove(QChar::ObjectReplacementCharacter);
-    return text;
-}
-
 // The selection as clipboard data, built only when a program asks for it. Under X11 the view
 // offers its selection on every selection change; building RTF there would write the document on
 // every Shift+Arrow.
@@ -65,7 +53,7 @@ protected:
         if (mimeType == RtfMime)
             return rtf::writeRange(*m_document, m_start, m_end);
         if (mimeType == TextMime)
-            return plainTextOf(*m_document, m_start, m_end);
+            return plainTextOfRange(*m_document, m_start, m_end);
         return QVariant();
     }
 

@@ -48,7 +48,10 @@ QByteArray readWholeFile(const QString& path)
     return bytes;
 }
 
-void writeWholeFileAtomically(const QString& path, const QByteArray& bytes)
+namespace
+{
+
+void writeAtomically(const QString& path, const QByteArray& bytes, bool privateToUser)
 {
     if (path.trimmed().isEmpty())
         raiseForPath(path, ErrorNumber::PathNotFound);
@@ -58,6 +61,10 @@ void writeWholeFileAtomically(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         raiseForPath(path, ErrorNumber::PathFileAccessError);
+    if (privateToUser && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        raiseForPath(path, ErrorNumber::PathFileAccessError);
+    }
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const bool diskFull = errno == ENOSPC;
@@ -67,6 +74,18 @@ void writeWholeFileAtomically(const QString& path, const QByteArray& bytes)
     if (!file.commit())
         raiseForPath(path,
                      errno == ENOSPC ? ErrorNumber::DiskFull : ErrorNumber::PathFileAccessError);
+}
+
+} // namespace
+
+void writeWholeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    writeAtomically(path, bytes, false);
+}
+
+void writePrivateFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    writeAtomically(path, bytes, true);
 }
 
 } // namespace fileio

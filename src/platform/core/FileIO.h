@@ -14,4 +14,7 @@ QByteArray readWholeFile(const QString& path);
 // file's permissions; a failed write leaves the old file as it was.
 void writeWholeFileAtomically(const QString& path, const QByteArray& bytes);
 
+// The same, for a file that only the user may read and write (mode 0600) whatever it had before.
+void writePrivateFileAtomically(const QString& path, const QByteArray& bytes);
+
 } // namespace fileio

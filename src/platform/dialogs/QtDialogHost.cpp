@@ -135,7 +135,8 @@ DialogHost::OwnerScope::~OwnerScope()
 
 int MsgBox(const QString& prompt, int style, const QString& title)
 {
-    const QString shownTitle = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    // A message box without a title of its own is titled with the program's name.
+    const QString shownTitle = title.isEmpty() ? QStringLiteral("Wordlark") : title;
     return DialogHost::current().messageBox(prompt, style, shownTitle);
 }
 

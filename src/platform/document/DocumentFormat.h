@@ -37,6 +37,15 @@ constexpr int ImageGoalHeightTwips = QTextFormat::UserProperty + 13;
 // then writes the original bytes back as they were.
 constexpr int ImageIsPlaceholder = QTextFormat::UserProperty + 14;
 
+// Paragraph properties Qt has no place for: keep with the next paragraph (bool), and the leader
+// of each tab stop (a string with one character per tab position, ' ' for none).
+constexpr int KeepWithNext = QTextFormat::UserProperty + 30;
+constexpr int TabLeaders = QTextFormat::UserProperty + 31;
+// Paragraph property: the number of the paragraph's style in the stylesheet the document carries.
+constexpr int ParagraphStyle = QTextFormat::UserProperty + 33;
+// Character property: the strike-through is double (bool).
+constexpr int DoubleStrike = QTextFormat::UserProperty + 32;
+
 // A resource name for a picture that no other picture of this process has.
 QString newImageName();
 

@@ -68,6 +68,10 @@ void replaceDocument(const Model& model, QTextDocument& document)
     document.clear();
     cursor = QTextCursor(&document);
     addResources(model, document);
+    if (model.documentGroups)
+        carried::setDocumentGroups(document, *model.documentGroups);
+    else
+        carried::clearDocumentGroups(document);
     QTextList* list = nullptr;
     int listLevel = 0;
     for (size_t i = 0; i < model.blocks.size(); ++i) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/rtf/RtfCarriedGroups.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -41,6 +44,8 @@ struct Model {
     std::vector<QTextBlockFormat> blockFormats;
     std::vector<std::pair<QString, QImage>> images; // resources the image formats name
     bool endsWithParagraphMark = false;
+    // What the document carries at its level; none when it carries nothing.
+    std::optional<carried::DocumentGroups> documentGroups;
 };
 
 // Reads RTF bytes; throws rtf::FormatError when they are not RTF.

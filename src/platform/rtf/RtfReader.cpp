@@ -4,8 +4,11 @@
 #include "platform/document/CodePages.h"
 #include "platform/document/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
+#include "platform/rtf/RtfFields.h"
 #include "platform/rtf/RtfKeywords.h"
 #include "platform/rtf/RtfModel.h"
+#include "platform/rtf/RtfPageSetup.h"
 #include "platform/rtf/RtfPictures.h"
 #include "platform/rtf/RtfTokenizer.h"
 
@@ -36,6 +39,9 @@ constexpr int MaxFontNameLength = 256;
 constexpr int MaxFieldInstruction = 4096;
 constexpr int MaxLinks = 65536;
 constexpr int MaxUnicodeSkip = 16;
+constexpr qsizetype MaxCarriedBytes = 256 * 1024 * 1024;
+constexpr int MaxCarriedObjects = 1 << 20;
+constexpr size_t MaxHiddenBytes = 16 * 1024 * 1024;
 constexpr int MaxTwips = 31680; // 22 inches
 constexpr int NoFont = INT_MIN;
 
@@ -65,6 +71,7 @@ struct CharState {
     int offsetCenti = 0; // hundredths of a twip
     int upDnProp = 0;    // size of raised or lowered text, in hundredths of a percent
     int link = -1;
+    int field = -1; // the field whose result this is (written back as that field)
     uint8_t bold = 0;
     uint8_t italic = 0;
     uint8_t underline = 0; // 0 none, else the kind (1 = single)
@@ -72,6 +79,8 @@ struct CharState {
     uint8_t vertical = 0; // 1 superscript, 2 subscript
     uint8_t caps = 0;     // 1 all caps, 2 small caps
     uint8_t hidden = 0;
+    int eastAsianFont = NoFont; // \dbch\afN: the font of Chinese, Japanese and Korean text
+    int spacingTwips = 0;       // \expndtw: added between characters
     bool operator==(const CharState&) const = default;
 };
 
@@ -83,9 +92,10 @@ struct CharStateHash {
         mix(static_cast<size_t>(s.halfPoints));
         mix(static_cast<size_t>(s.color) | (static_cast<size_t>(s.background) << 20));
         mix(static_cast<size_t>(s.offsetCenti) ^ (static_cast<size_t>(s.upDnProp) << 32));
-        mix(static_cast<size_t>(s.link));
+        mix(static_cast<size_t>(s.link) ^ (static_cast<size_t>(s.field) << 24));
         mix(s.bold | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.vertical << 4) |
             (s.caps << 6) | (static_cast<size_t>(s.underline) << 8));
+        mix(static_cast<size_t>(s.eastAsianFont) ^ (static_cast<size_t>(s.spacingTwips) << 32));
         return h;
     }
 };
@@ -93,6 +103,7 @@ struct CharStateHash {
 struct Tab {
     int position = 0;
     uint8_t kind = 0; // 0 left, 1 right, 2 centre, 3 decimal
+    char leader = 0;  // the character that fills the space before it, 0 for none
     bool operator==(const Tab&) const = default;
 };
 
@@ -106,6 +117,10 @@ struct ParaState {
     uint8_t tabCount = 0;
     uint8_t pendingTabKind = 0;
     uint8_t bulletLevel = 0; // \wlbulletlevel: the level Wordlark wrote, 0 when not given
+    uint8_t keep = 0;        // \keep: the paragraph's lines stay on one page
+    uint8_t keepNext = 0;    // \keepn: the paragraph stays on the page of the next one
+    char pendingTabLeader = 0;
+    int style = 0; // \sN: the paragraph's style in the document's stylesheet
     int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
     int ls = 0, ilvl = 0;
     Tab tabs[MaxTabs];
@@ -134,7 +149,10 @@ struct BlockKeyHash {
         mix(static_cast<size_t>(p.sl));
         mix(static_cast<size_t>(p.ls) ^ (static_cast<size_t>(p.ilvl) << 16));
         for (int i = 0; i < p.tabCount; ++i)
-            mix(static_cast<size_t>(p.tabs[i].position) * 4 + p.tabs[i].kind);
+            mix(static_cast<size_t>(p.tabs[i].position) * 4 + p.tabs[i].kind +
+                (static_cast<size_t>(p.tabs[i].leader) << 40));
+        mix(static_cast<size_t>(p.keep) | (static_cast<size_t>(p.keepNext) << 1) |
+            (static_cast<size_t>(p.style) << 2));
         return h;
     }
 };
@@ -149,12 +167,17 @@ struct Group {
     // have their own; otherwise they are the run's, as LibreOffice reads them.
     bool assocRtl = false;
     bool assocHich = false;
+    bool assocDbch = false; // after \dbch, \af names the East Asian font
     bool star = false;
     // Set on the group that began the thing, never inherited by inner groups:
     bool pictOwner = false;
     bool fieldOwner = false;
     bool listTextOwner = false;
     bool shapeHadInst = false;
+    bool fieldInstOwner = false;
+    int carrierRunBegin = -1;    // an \object or \shp begun in this group: its first run
+    bool defaultsOwner = false;  // \defchp, \defpap: the document's default formatting
+    const char* begin = nullptr; // the group's opening brace in the bytes
 };
 
 struct FontEntry {
@@ -173,6 +196,8 @@ struct ListInfo {
 
 struct Field {
     QString instruction;
+    QByteArray instructionGroup; // the {\*\fldinst ...} group as read
+    int textStart = 0;           // where its result starts in the text
 };
 
 bool isDestination(Kw kw)
@@ -287,7 +312,23 @@ private:
     void popGroup();
     Group& top() { return m_stack.back(); }
     Group* parentGroup() { return m_stack.size() >= 2 ? &m_stack[m_stack.size() - 2] : nullptr; }
-    void skipGroup();
+    bool skipGroup();
+    QByteArray bytesOf(const Group& group) const;
+
+    // What the editor cannot show, carried as bytes
+    void carryGroup(std::string_view name);
+    void keepCarried(const QByteArray& bytes, carried::Placement placement, std::string_view name);
+    void carryInline(const QByteArray& bytes, carried::Look look, const QString& label);
+    void onOtherWord(std::string_view name, const Token& token);
+    bool onFormattingWord(std::string_view name, const Token& token);
+    void finishField(const Group& popped);
+    void insertSymbol(const SymbolField& symbol);
+    void finishDocumentGroups();
+    void startCarrier(Group& group);
+    void finishCarrier(const Group& popped);
+    void keepHiddenBytes(const char* data, int length);
+    void keepHiddenChar(char32_t c);
+    void flushHidden();
 
     // Tokens
     void onWord(const Token& token);
@@ -295,7 +336,7 @@ private:
     void onText(const char* data, int length, bool raw);
     void onHexByte(uint8_t byte);
     void onBinary(const char* data, int length);
-    void onDestination(Kw kw, int param);
+    void onDestination(Kw kw, std::string_view name);
     bool consumeSkipUnit();
 
     // Text
@@ -351,6 +392,22 @@ private:
 
     std::vector<Field> m_fields;
     QStringList m_links;
+    std::vector<QByteArray> m_fieldGroups; // CharState::field -> instruction group
+
+    carried::DocumentGroups m_documentGroups;
+    qsizetype m_carriedBytes = 0;
+    int m_carriedObjects = 0;
+    int m_lastCarriedRun = -1; // the run of the last inline carried character
+    int m_lastCarriedEnd = -1; // the text position after it
+    int m_footnotes = 0;
+    int m_endnotes = 0;
+    bool m_firstSection = true;
+    bool m_bodyStarted = false;   // the text or its first paragraph has begun
+    bool m_poppedAtBrace = false; // the group being popped was closed by its brace
+    ParaState m_defaultPara;
+    CharState m_defaultChar;
+    std::string m_hidden; // hidden text (\v) read since the last shown text, as RTF
+    int m_hiddenFont = NoFont;
 
     std::vector<int> m_cellX;
     int m_cellTabAt = -1; // text position of the tab the last \cell added
@@ -407,6 +464,7 @@ Model Reader::run()
                 break;
             }
             pushGroup();
+            top().begin = m_tokens.position() - 1;
             break;
         case TokenType::GroupEnd:
             m_skipUnits = 0;
@@ -415,7 +473,9 @@ Model Reader::run()
                 finishDocument();
                 return std::move(m_model);
             }
+            m_poppedAtBrace = true;
             popGroup();
+            m_poppedAtBrace = false;
             break;
         case TokenType::Word:
             onWord(token);
@@ -450,6 +510,7 @@ Model Reader::run()
 
 void Reader::finishDocument()
 {
+    flushHidden();
     flushPending();
     if (!m_model.blocks.empty() && paragraphIsEmpty()) {
         // The last paragraph mark ends the document: no empty paragraph after it.
@@ -458,6 +519,7 @@ void Reader::finishDocument()
         endParagraph();
         m_model.endsWithParagraphMark = false;
     }
+    finishDocumentGroups();
 }
 
 // ---- Groups ------------------------------------------------------------------------------------
@@ -471,6 +533,9 @@ void Reader::pushGroup()
     g.fieldOwner = false;
     g.listTextOwner = false;
     g.shapeHadInst = false;
+    g.fieldInstOwner = false;
+    g.defaultsOwner = false;
+    g.carrierRunBegin = -1;
 }
 
 void Reader::popGroup()
@@ -484,8 +549,21 @@ void Reader::popGroup()
 
     if (popped.pictOwner)
         finishPicture();
-    if (popped.fieldOwner && !m_fields.empty())
+    if (popped.fieldInstOwner && !m_fields.empty() && m_poppedAtBrace)
+        m_fields.back().instructionGroup = bytesOf(popped);
+    if (popped.fieldOwner && !m_fields.empty()) {
+        finishField(popped);
         m_fields.pop_back();
+    }
+    if (popped.carrierRunBegin >= 0 && m_poppedAtBrace)
+        finishCarrier(popped);
+    if (popped.defaultsOwner) {
+        // The defaults are what \pard and \plain start from.
+        m_defaultPara = popped.para;
+        m_defaultChar = popped.chr;
+        now.para = popped.para;
+        now.chr = popped.chr;
+    }
     if (popped.dest == Dest::FontTable) {
         // An entry ends with its own group (or the table's), not with a group inside it.
         if (m_stack.size() + 1 == static_cast<size_t>(m_fontEntryDepth) ||
@@ -508,19 +586,29 @@ void Reader::popGroup()
 }
 
 // Skips the group whose opening brace was just read, still tokenizing (\bin data, escaped braces).
-void Reader::skipGroup()
+// False when the bytes end before the group does.
+bool Reader::skipGroup()
 {
     int depth = 1;
     Token token;
     while (depth > 0) {
         m_tokens.next(token);
         if (token.type == TokenType::End)
-            return;
+            return false;
         if (token.type == TokenType::GroupStart)
             ++depth;
         else if (token.type == TokenType::GroupEnd)
             --depth;
     }
+    return true;
+}
+
+// The bytes of a group that has just been read up to its closing brace.
+QByteArray Reader::bytesOf(const Group& group) const
+{
+    if (!group.begin || group.begin < m_bytes.constData() || group.begin >= m_tokens.position())
+        return QByteArray();
+    return QByteArray(group.begin, m_tokens.position() - group.begin);
 }
 
 // ---- Control words -----------------------------------------------------------------------------
@@ -552,19 +640,19 @@ void Reader::onWord(const Token& token)
             return;
         }
         if (!isDestination(kw)) {
-            // An optional destination we do not know: skip the rest of its group.
-            flushPending();
-            skipGroup();
-            popGroup();
+            // An optional destination we do not know: carry the group, or skip it.
+            carryGroup(std::string_view(token.data, static_cast<size_t>(token.length)));
             return;
         }
     }
     if (kw != Kw::U && kw != Kw::Uc && consumeSkipUnit())
         return;
-    if (kw == Kw::Unknown)
+    if (kw == Kw::Unknown) {
+        onOtherWord(std::string_view(token.data, static_cast<size_t>(token.length)), token);
         return;
+    }
     if (isDestination(kw)) {
-        onDestination(kw, token.param);
+        onDestination(kw, std::string_view(token.data, static_cast<size_t>(token.length)));
         return;
     }
 
@@ -743,10 +831,13 @@ void Reader::onWord(const Token& token)
     // Character formatting
     case Kw::Plain: {
         const int link = c.link;
-        c = CharState();
-        c.font = m_defaultFont;
+        const int field = c.field;
+        c = m_defaultChar;
+        if (c.font == NoFont)
+            c.font = m_defaultFont;
         c.link = link;
-        g.assocRtl = g.assocHich = false;
+        c.field = field;
+        g.assocRtl = g.assocHich = g.assocDbch = false;
         break;
     }
     case Kw::F:
@@ -771,8 +862,10 @@ void Reader::onWord(const Token& token)
         c.underline = 0;
         break;
     case Kw::Strike:
-    case Kw::StrikeD:
         c.strike = on;
+        break;
+    case Kw::StrikeD:
+        c.strike = on ? 2 : 0;
         break;
     case Kw::Cf:
         c.color = std::max(0, param);
@@ -816,10 +909,14 @@ void Reader::onWord(const Token& token)
         break;
     case Kw::HiCh:
         g.assocHich = true;
+        g.assocDbch = false;
         break;
     case Kw::LoCh:
+        g.assocHich = g.assocDbch = false;
+        break;
     case Kw::DbCh:
         g.assocHich = false;
+        g.assocDbch = true;
         break;
     case Kw::AFs:
         if (!g.assocRtl && !g.assocHich)
@@ -836,7 +933,9 @@ void Reader::onWord(const Token& token)
 
     // Paragraph formatting
     case Kw::Pard:
-        p = ParaState();
+        p = m_defaultPara;
+        if (m_stack.size() == 2)
+            m_bodyStarted = true;
         break;
     case Kw::Ql:
         p.align = 0;
@@ -898,9 +997,11 @@ void Reader::onWord(const Token& token)
         if (p.tabCount < MaxTabs && param >= 0 && param <= MaxTwips) {
             p.tabs[p.tabCount].position = param;
             p.tabs[p.tabCount].kind = kw == Kw::Tx ? p.pendingTabKind : 0;
+            p.tabs[p.tabCount].leader = p.pendingTabLeader;
             ++p.tabCount;
         }
         p.pendingTabKind = 0;
+        p.pendingTabLeader = 0;
         break;
     case Kw::Ls:
         p.ls = param;
@@ -918,6 +1019,14 @@ void Reader::onWord(const Token& token)
             endParagraph();
         break;
     case Kw::Sect:
+        // A new section starts on a new page unless it says otherwise (\sbknone, \sbkcol).
+        if (g.dest == Dest::Body) {
+            if (!paragraphIsEmpty())
+                endParagraph();
+            m_pageBreakPending = true;
+            m_firstSection = false;
+        }
+        break;
     case Kw::Column:
         if (g.dest == Dest::Body && !paragraphIsEmpty())
             endParagraph();
@@ -1003,7 +1112,7 @@ void Reader::onWord(const Token& token)
     }
 }
 
-void Reader::onDestination(Kw kw, int)
+void Reader::onDestination(Kw kw, std::string_view name)
 {
     flushPending();
     Group& g = top();
@@ -1017,6 +1126,13 @@ void Reader::onDestination(Kw kw, int)
     };
     switch (kw) {
     case Kw::SkipDest:
+        if (name == "defpap" || name == "defchp") {
+            g.dest = Dest::Ignore;
+            g.defaultsOwner = true;
+            return;
+        }
+        carryGroup(name);
+        return;
     case Kw::NonShpPict:
         skip();
         return;
@@ -1045,6 +1161,7 @@ void Reader::onDestination(Kw kw, int)
         if (dest == Dest::Body) {
             g.fieldOwner = true;
             m_fields.emplace_back();
+            m_fields.back().textStart = static_cast<int>(m_model.text.size());
         }
         return;
     case Kw::FldInst:
@@ -1053,13 +1170,19 @@ void Reader::onDestination(Kw kw, int)
             return;
         }
         g.dest = Dest::FieldInst;
+        g.fieldInstOwner = true;
         return;
     case Kw::FldRslt:
         if (dest == Dest::Body && !m_fields.empty()) {
-            const QString target = hyperlinkTarget(m_fields.back().instruction);
+            const Field& field = m_fields.back();
+            const QString target = hyperlinkTarget(field.instruction);
             if (!target.isEmpty() && m_links.size() < MaxLinks) {
                 m_links.append(target);
                 g.chr.link = static_cast<int>(m_links.size()) - 1;
+            } else if (target.isEmpty() && !field.instructionGroup.isEmpty() &&
+                       static_cast<int>(m_fieldGroups.size()) < MaxLinks) {
+                m_fieldGroups.push_back(field.instructionGroup);
+                g.chr.field = static_cast<int>(m_fieldGroups.size()) - 1;
             }
         }
         return;
@@ -1067,6 +1190,7 @@ void Reader::onDestination(Kw kw, int)
         if (dest == Dest::Body) {
             g.outer = dest;
             g.dest = Dest::Object;
+            startCarrier(g);
         } else {
             skip();
         }
@@ -1076,6 +1200,8 @@ void Reader::onDestination(Kw kw, int)
             g.dest = g.outer;
         return;
     case Kw::Shp:
+        if (dest == Dest::Body)
+            startCarrier(g);
         return;
     case Kw::ShpInst:
         if (Group* parent = parentGroup())
@@ -1226,7 +1352,9 @@ void Reader::onText(const char* data, int length, bool raw)
     Group& g = top();
     switch (g.dest) {
     case Dest::Body:
-        if (m_stack.size() > 1 && !g.chr.hidden)
+        if (m_stack.size() > 1 && g.chr.hidden)
+            keepHiddenBytes(data, length);
+        else if (m_stack.size() > 1)
             appendBodyBytes(data, length, raw);
         return;
     case Dest::FontTable:
@@ -1292,6 +1420,9 @@ const codepage::CodePage& Reader::pageForFont(int fontNumber)
 
 void Reader::ensureRun()
 {
+    m_bodyStarted = true;
+    if (!m_hidden.empty())
+        flushHidden();
     const CharState& state = top().chr;
     if (m_runOpen && state == m_runState)
         return;
@@ -1391,8 +1522,12 @@ void Reader::appendUnicode(char32_t c)
         return;
     switch (g.dest) {
     case Dest::Body: {
-        if (m_stack.size() <= 1 || g.chr.hidden)
+        if (m_stack.size() <= 1)
             return;
+        if (g.chr.hidden) {
+            keepHiddenChar(c);
+            return;
+        }
         if (c >= 0xDC00 && c <= 0xDFFF) {
             if (m_highSurrogate) {
                 const char16_t high = m_highSurrogate;
@@ -1479,6 +1614,7 @@ bool Reader::listIsBullet(int ls, int ilvl) const
 
 void Reader::endParagraph(bool tableRow)
 {
+    flushHidden();
     closeRun();
     Group& g = top();
     ParaState para = g.para;
@@ -1582,6 +1718,12 @@ int Reader::blockFormatFor(const BlockKey& key)
     }
     if (key.pageBreak)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (p.keep)
+        f.setNonBreakableLines(true);
+    if (p.keepNext)
+        f.setProperty(docformat::KeepWithNext, true);
+    if (p.style > 0)
+        f.setProperty(docformat::ParagraphStyle, p.style);
     if (p.rtl)
         f.setLayoutDirection(Qt::RightToLeft);
     if (p.tabCount) {
@@ -1605,6 +1747,11 @@ int Reader::blockFormatFor(const BlockKey& key)
             }
         }
         f.setTabPositions(tabs);
+        QString leaders;
+        for (int i = 0; i < p.tabCount; ++i)
+            leaders += QChar(p.tabs[i].leader ? p.tabs[i].leader : ' ');
+        if (!leaders.trimmed().isEmpty())
+            f.setProperty(docformat::TabLeaders, leaders);
     }
     const int index = static_cast<int>(m_model.blockFormats.size());
     m_model.blockFormats.push_back(f);
@@ -1623,8 +1770,19 @@ int Reader::charFormatFor(const CharState& s)
     auto font = m_fontIndex.constFind(fontNumber);
     if (font == m_fontIndex.constEnd())
         font = m_fontIndex.constFind(m_defaultFont);
+    QStringList families;
     if (font != m_fontIndex.constEnd() && !m_fonts[font.value()].name.isEmpty())
-        f.setFontFamilies(QStringList{m_fonts[font.value()].name});
+        families << m_fonts[font.value()].name;
+    // Chinese, Japanese and Korean characters fall back to the font the document names for them.
+    if (auto eastAsian = m_fontIndex.constFind(s.eastAsianFont);
+        eastAsian != m_fontIndex.constEnd() && !families.isEmpty() &&
+        !m_fonts[eastAsian.value()].name.isEmpty() &&
+        m_fonts[eastAsian.value()].name != families.first())
+        families << m_fonts[eastAsian.value()].name;
+    if (!families.isEmpty())
+        f.setFontFamilies(families);
+    if (s.field >= 0 && s.field < static_cast<int>(m_fieldGroups.size()))
+        f.setProperty(carried::FieldInstruction, m_fieldGroups[static_cast<size_t>(s.field)]);
     // Raised or lowered text with a proportional size is shown at that size.
     const bool proportional = s.offsetCenti != 0 && s.upDnProp > 0;
     const double points =
@@ -1638,6 +1796,12 @@ int Reader::charFormatFor(const CharState& s)
     if (s.underline > 1)
         f.setProperty(docformat::UnderlineKind, static_cast<int>(s.underline));
     f.setFontStrikeOut(s.strike);
+    if (s.strike == 2)
+        f.setProperty(docformat::DoubleStrike, true);
+    if (s.spacingTwips) {
+        f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        f.setFontLetterSpacing(s.spacingTwips / 15.0);
+    }
     if (s.color > 0 && s.color < static_cast<int>(m_colors.size()) && m_colors[s.color].isValid())
         f.setForeground(m_colors[s.color]);
     if (s.background > 0 && s.background < static_cast<int>(m_colors.size()) &&
@@ -1751,6 +1915,297 @@ void Reader::finishPicture()
     const int start = static_cast<int>(m_model.text.size());
     m_model.text.append(QChar::ObjectReplacementCharacter);
     m_model.runs.push_back(Run{start, 1, formatIndex});
+}
+
+// ---- What the editor cannot show ---------------------------------------------------------------
+
+// Keeps the group whose destination word `name` was just read as the bytes it was read from, or
+// skips it: it stands where it will be written back, in the document's header or in the text.
+void Reader::carryGroup(std::string_view name)
+{
+    flushPending();
+    const Group& g = top();
+    const bool inBody = g.dest == Dest::Body && m_stack.size() >= 3;
+    const bool documentLevel =
+        m_stack.size() == 3 && (!m_bodyStarted || carried::belongsToDocument(name));
+    const Group group = g;
+    const bool complete = skipGroup();
+    const QByteArray bytes = complete && inBody ? bytesOf(group) : QByteArray();
+    popGroup();
+    if (bytes.isEmpty())
+        return;
+    keepCarried(bytes, carried::placementFor(name, documentLevel), name);
+}
+
+void Reader::keepCarried(const QByteArray& bytes, carried::Placement placement,
+                         std::string_view name)
+{
+    if (placement == carried::Placement::Drop || m_carriedBytes + bytes.size() > MaxCarriedBytes)
+        return;
+    m_carriedBytes += bytes.size();
+    switch (placement) {
+    case carried::Placement::Tables:
+        m_documentGroups.tables += bytes + '\n';
+        return;
+    case carried::Placement::Section:
+        m_documentGroups.sections += bytes + '\n';
+        return;
+    default:
+        break;
+    }
+    carried::Look look = carried::lookFor(name);
+    QString label;
+    if (look == carried::Look::Reference) {
+        if (!bytes.contains("\\chftn"))
+            look = carried::Look::Hidden; // a mark of its own, which the text shows already
+        else if (bytes.contains("\\ftnalt"))
+            label = QString::number(++m_endnotes);
+        else
+            label = QString::number(++m_footnotes);
+    }
+    carryInline(bytes, look, label);
+}
+
+// Adds inline groups at the end of the text: to the character that stands for the groups just
+// before, or on a character of their own.
+void Reader::carryInline(const QByteArray& bytes, carried::Look look, const QString& label)
+{
+    flushHidden();
+    closeRun();
+    const int at = static_cast<int>(m_model.text.size());
+    if (m_lastCarriedEnd == at && m_lastCarriedRun >= 0 &&
+        m_lastCarriedRun + 1 == static_cast<int>(m_model.runs.size())) {
+        const Run& run = m_model.runs[static_cast<size_t>(m_lastCarriedRun)];
+        carried::appendInline(m_model.charFormats[static_cast<size_t>(run.format)], bytes, look,
+                              label);
+        return;
+    }
+    if (m_carriedObjects >= MaxCarriedObjects)
+        return;
+    ++m_carriedObjects;
+    QTextCharFormat format = carried::inlineFormat(bytes, look, label);
+    // Inside a link or a field the character belongs to it, so the link stays one link.
+    const CharState& state = top().chr;
+    if (state.link >= 0 && state.link < m_links.size()) {
+        format.setAnchor(true);
+        format.setAnchorHref(m_links.at(state.link));
+    }
+    if (state.field >= 0 && state.field < static_cast<int>(m_fieldGroups.size()))
+        format.setProperty(carried::FieldInstruction,
+                           m_fieldGroups[static_cast<size_t>(state.field)]);
+    const int formatIndex = static_cast<int>(m_model.charFormats.size());
+    m_model.charFormats.push_back(format);
+    m_model.text.append(QChar::ObjectReplacementCharacter);
+    m_model.runs.push_back(Run{at, 1, formatIndex});
+    m_lastCarriedRun = static_cast<int>(m_model.runs.size()) - 1;
+    m_lastCarriedEnd = at + 1;
+}
+
+// Hidden text is not shown; it is kept as RTF, in its font, on a character of its own.
+void Reader::keepHiddenBytes(const char* data, int length)
+{
+    if (m_hidden.size() + static_cast<size_t>(length) * 4 > MaxHiddenBytes)
+        return;
+    if (m_hidden.empty())
+        m_hiddenFont = top().chr.font;
+    static constexpr char Digits[] = "0123456789abcdef";
+    for (int i = 0; i < length; ++i) {
+        const auto b = static_cast<uint8_t>(data[i]);
+        if (b == '\\' || b == '{' || b == '}') {
+            m_hidden += '\\';
+            m_hidden += static_cast<char>(b);
+        } else if (b >= 0x80 || b < 0x20) {
+            m_hidden += "\\'";
+            m_hidden += Digits[b >> 4];
+            m_hidden += Digits[b & 15];
+        } else {
+            m_hidden += static_cast<char>(b);
+        }
+    }
+}
+
+void Reader::keepHiddenChar(char32_t c)
+{
+    if (m_hidden.size() > MaxHiddenBytes)
+        return;
+    if (m_hidden.empty())
+        m_hiddenFont = top().chr.font;
+    if (c == '\t') {
+        m_hidden += "\\tab ";
+    } else if (c == 0x2028) {
+        m_hidden += "\\line ";
+    } else if (c < 0x80) {
+        const char ascii = static_cast<char>(c);
+        keepHiddenBytes(&ascii, 1);
+    } else {
+        m_hidden += "\\u" + std::to_string(static_cast<int16_t>(c)) + '?';
+    }
+}
+
+void Reader::flushHidden()
+{
+    if (m_hidden.empty())
+        return;
+    QByteArray bytes("{\\v");
+    if (m_hiddenFont != NoFont)
+        bytes += "\\f" + QByteArray::number(m_hiddenFont);
+    bytes += ' ';
+    bytes.append(m_hidden.data(), static_cast<qsizetype>(m_hidden.size()));
+    bytes += '}';
+    m_hidden.clear();
+    keepCarried(bytes, carried::Placement::Inline, "v");
+}
+
+// An object or a shape begins: the picture it shows, if any, is written back as the whole group.
+void Reader::startCarrier(Group& group)
+{
+    closeRun();
+    group.carrierRunBegin = static_cast<int>(m_model.runs.size());
+}
+
+// An object or a shape ends. One that showed a single picture keeps its bytes on the picture; one
+// that showed nothing is carried on a character of its own; one that showed text (a text box)
+// leaves its text as paragraphs.
+void Reader::finishCarrier(const Group& popped)
+{
+    closeRun();
+    const int runs = static_cast<int>(m_model.runs.size()) - popped.carrierRunBegin;
+    const bool paragraphEnded =
+        !m_model.blocks.empty() && m_model.blocks.back().runEnd > popped.carrierRunBegin;
+    if (runs > 1 || paragraphEnded)
+        return;
+    const QByteArray bytes = bytesOf(popped);
+    if (bytes.isEmpty() || m_carriedBytes + bytes.size() > MaxCarriedBytes)
+        return;
+    if (runs == 0) {
+        keepCarried(bytes, carried::Placement::Inline, "object");
+        return;
+    }
+    const Run& run = m_model.runs.back();
+    QTextCharFormat& format = m_model.charFormats[static_cast<size_t>(run.format)];
+    if (run.length != 1 || !format.isImageFormat())
+        return;
+    m_carriedBytes += bytes.size();
+    ++m_carriedObjects;
+    format.setProperty(carried::ObjectBytes, bytes);
+}
+
+// Control words the keyword table does not know: the page setup, section breaks and the
+// reference marks of notes and comments.
+void Reader::onOtherWord(std::string_view name, const Token& token)
+{
+    if (pagesetup::readWord(name, token.hasParam, token.param, m_firstSection,
+                            m_documentGroups.page) != pagesetup::WordEffect::None)
+        return;
+    if (onFormattingWord(name, token))
+        return;
+    if (top().dest != Dest::Body || m_stack.size() < 2)
+        return;
+    if (name == "sbknone" || name == "sbkcol") {
+        m_pageBreakPending = false;
+    } else if (name == "chftn") {
+        // The note's number: written back before the note that follows it.
+        keepCarried(QByteArrayLiteral("{\\super\\chftn}"), carried::Placement::Inline, "chftn");
+    } else if (name == "chatn") {
+        keepCarried(QByteArrayLiteral("{\\chatn}"), carried::Placement::Inline, "chatn");
+    }
+}
+
+// Paragraph and character words the keyword table does not know: keeping, tab leaders, character
+// spacing and the East Asian font. False for any other word.
+bool Reader::onFormattingWord(std::string_view name, const Token& token)
+{
+    Group& g = top();
+    const bool on = !token.hasParam || token.param != 0;
+    static constexpr std::pair<std::string_view, char> Leaders[] = {
+        {"tldot", '.'}, {"tlmdot", '.'}, {"tlhyph", '-'},
+        {"tlul", '_'},  {"tlth", '_'},   {"tleq", '='}};
+    for (const auto& [word, leader] : Leaders) {
+        if (name == word) {
+            g.para.pendingTabLeader = leader;
+            return true;
+        }
+    }
+    if (name == "s") {
+        g.para.style = std::clamp(token.param, 0, 32767);
+    } else if (name == "keep") {
+        g.para.keep = on;
+    } else if (name == "keepn") {
+        g.para.keepNext = on;
+    } else if (name == "expndtw") {
+        g.chr.spacingTwips = clampTwips(token.param);
+    } else if (name == "expnd") {
+        g.chr.spacingTwips = clampTwips(token.param * 5); // quarter points
+    } else if (name == "af") {
+        if (g.assocDbch)
+            g.chr.eastAsianFont = token.param;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A field ends. One whose result showed nothing is kept whole (a SYMBOL field shows its
+// character), so that it is written back.
+void Reader::finishField(const Group& popped)
+{
+    flushPending();
+    const Field& field = m_fields.back();
+    if (m_model.text.size() != field.textStart || !m_poppedAtBrace)
+        return;
+    if (const auto symbol = symbolField(field.instruction);
+        symbol && !field.instructionGroup.isEmpty()) {
+        insertSymbol(*symbol);
+        return;
+    }
+    const QByteArray bytes = bytesOf(popped);
+    if (!bytes.isEmpty())
+        keepCarried(bytes, carried::Placement::Inline, "field");
+}
+
+void Reader::insertSymbol(const SymbolField& symbol)
+{
+    if (static_cast<int>(m_fieldGroups.size()) >= MaxLinks)
+        return;
+    m_fieldGroups.push_back(m_fields.back().instructionGroup);
+    CharState state = top().chr;
+    state.field = static_cast<int>(m_fieldGroups.size()) - 1;
+    QTextCharFormat format = m_model.charFormats[static_cast<size_t>(charFormatFor(state))];
+    if (!symbol.font.isEmpty())
+        format.setFontFamilies(QStringList{symbol.font});
+    if (symbol.pointSize > 0)
+        format.setFontPointSize(symbol.pointSize);
+    closeRun();
+    const int at = static_cast<int>(m_model.text.size());
+    const int formatIndex = static_cast<int>(m_model.charFormats.size());
+    m_model.charFormats.push_back(format);
+    m_model.text.append(symbol.character);
+    m_model.runs.push_back(Run{at, static_cast<int>(symbol.character.size()), formatIndex});
+}
+
+// The document-wide part: kept when the document carries something, with the font and colour
+// tables that carried bytes refer to.
+void Reader::finishDocumentGroups()
+{
+    carried::DocumentGroups& groups = m_documentGroups;
+    const bool carriesBytes =
+        groups.carriesBytes() || m_carriedObjects > 0 || !m_fieldGroups.empty();
+    if (!carriesBytes && !groups.page.isGiven())
+        return;
+    if (carriesBytes) {
+        QList<int> numbers = m_fontIndex.keys();
+        std::sort(numbers.begin(), numbers.end());
+        for (int number : numbers) {
+            FontEntry& font = m_fonts[static_cast<size_t>(m_fontIndex.value(number))];
+            decodeFontName(font);
+            groups.fonts.push_back(carried::FontEntry{number, font.name, font.charset, font.cpg});
+        }
+        for (size_t i = 1; i < m_colors.size(); ++i)
+            groups.colors.push_back(m_colors[i]);
+        groups.defaultFont = m_defaultFont == NoFont ? 0 : m_defaultFont;
+        groups.codePage = m_documentCodePage;
+    }
+    m_model.documentGroups = std::move(groups);
 }
 
 } // namespace

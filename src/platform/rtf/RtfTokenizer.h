@@ -43,6 +43,8 @@ public:
     // Takes the next byte as it is (a trail byte of a two-byte character that looks like syntax).
     uint8_t takeRawByte() { return static_cast<uint8_t>(*m_p++); }
     size_t bytesLeft() const { return static_cast<size_t>(m_end - m_p); }
+    // Where the next token starts.
+    const char* position() const { return m_p; }
 
     void next(Token& token)
     {

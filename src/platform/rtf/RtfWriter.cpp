@@ -4,6 +4,7 @@
 #include "platform/rtf/RtfWriter.h"
 #include "platform/document/DocumentFormat.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfKeywords.h"
 
 #include <QBuffer>
@@ -182,6 +183,27 @@ bool looksLikeMetafile(const QString& kind, const QByteArray& b)
     return true;
 }
 
+// The word of a tab stop's leader.
+void appendTabLeader(std::string& out, QChar leader)
+{
+    switch (leader.unicode()) {
+    case '.':
+        out += "\\tldot";
+        break;
+    case '-':
+        out += "\\tlhyph";
+        break;
+    case '_':
+        out += "\\tlul";
+        break;
+    case '=':
+        out += "\\tleq";
+        break;
+    default:
+        break;
+    }
+}
+
 bool isBulletStyle(QTextListFormat::Style style)
 {
     return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
@@ -200,23 +222,43 @@ QString familyOf(const QTextCharFormat& format, const QString& fallback)
     return family.isEmpty() ? fallback : family;
 }
 
+// A font of the font table: its number, name and character set.
+struct FontSlot {
+    int number = 0;
+    QString name;
+    int charset = 0;
+    int codePage = 0;
+};
+
+constexpr int SymbolCharset = 2;
+
 class Writer
 {
 public:
-    explicit Writer(const QTextDocument& document) : m_document(document)
+    explicit Writer(const QTextDocument& document)
+        : m_document(document), m_groups(carried::documentGroups(document))
     {
         const QFont font = document.defaultFont();
         m_defaultFamily = font.family();
         m_defaultPointSize =
             font.pointSizeF() > 0 ? font.pointSizeF() : docformat::DefaultFontPointSize;
-        fontNumber(m_defaultFamily);
+        seedTables();
+        m_defaultFont = fontNumber(m_defaultFamily);
     }
 
     QByteArray write(int start, int end, bool wholeDocument);
 
 private:
+    void seedTables();
+    void writeHeader(std::string& header, bool wholeDocument) const;
+    void writeFontTable(std::string& header) const;
+    void writeColorTable(std::string& header) const;
     int fontNumber(const QString& family);
     int symbolFont();
+    void writeInline(const QTextCharFormat& format, int count);
+    void openField(const QByteArray& instruction);
+    void closeField();
+    bool continuesField(const QTextBlock& next, int end) const;
     int colorNumber(const QColor& color);
     int propsFor(int formatIndex, const QTextCharFormat& format);
     void setProps(int props);
@@ -226,15 +268,24 @@ private:
     void closeLink();
 
     const QTextDocument& m_document;
+    const std::optional<carried::DocumentGroups> m_groups;
     std::string m_body;
     QString m_defaultFamily;
     qreal m_defaultPointSize;
+    int m_defaultFont = 0;
 
-    QStringList m_fonts;
+    std::vector<FontSlot> m_fonts;
     QHash<QString, int> m_fontNumbers;
+    int m_nextFontNumber = 0;
     int m_symbolFont = -1;
     std::vector<QRgb> m_colors;
+    std::vector<bool> m_colorIsAutomatic; // entries a carried colour table left automatic
     QHash<QRgb, int> m_colorNumbers;
+
+    bool m_fieldOpen = false;
+    bool m_fieldIsSymbol = false;
+    QByteArray m_field;
+    int m_propsBeforeField = -1;
 
     std::unordered_map<int, int> m_propsOfFormat; // format index -> props id
     std::vector<std::string> m_props;
@@ -247,13 +298,39 @@ private:
     int m_propsBeforeLink = -1;
 };
 
+// A document that carries bytes keeps its font and colour tables as they were read, since the
+// carried bytes name fonts and colours by their numbers there; what the text needs besides is
+// added after them.
+void Writer::seedTables()
+{
+    if (!m_groups)
+        return;
+    for (const carried::FontEntry& font : m_groups->fonts) {
+        m_fonts.push_back(
+            FontSlot{font.number, font.name, std::max(0, font.charset), font.codePage});
+        m_nextFontNumber = std::max(m_nextFontNumber, font.number + 1);
+        if (font.charset == SymbolCharset) {
+            if (m_symbolFont < 0 && font.name == u"Symbol")
+                m_symbolFont = font.number;
+        } else if (!m_fontNumbers.contains(font.name)) {
+            m_fontNumbers.insert(font.name, font.number);
+        }
+    }
+    for (const QColor& color : m_groups->colors) {
+        m_colors.push_back(color.isValid() ? color.rgb() | 0xFF000000u : 0xFF000000u);
+        m_colorIsAutomatic.push_back(!color.isValid());
+        if (color.isValid())
+            m_colorNumbers.insert(m_colors.back(), static_cast<int>(m_colors.size()));
+    }
+}
+
 int Writer::fontNumber(const QString& family)
 {
     auto found = m_fontNumbers.constFind(family);
     if (found != m_fontNumbers.constEnd())
         return found.value();
-    const int number = static_cast<int>(m_fonts.size());
-    m_fonts.append(family);
+    const int number = m_nextFontNumber++;
+    m_fonts.push_back(FontSlot{number, family, 0, 0});
     m_fontNumbers.insert(family, number);
     return number;
 }
@@ -261,8 +338,8 @@ int Writer::fontNumber(const QString& family)
 int Writer::symbolFont()
 {
     if (m_symbolFont < 0) {
-        m_symbolFont = static_cast<int>(m_fonts.size());
-        m_fonts.append(QStringLiteral("Symbol"));
+        m_symbolFont = m_nextFontNumber++;
+        m_fonts.push_back(FontSlot{m_symbolFont, QStringLiteral("Symbol"), SymbolCharset, 0});
     }
     return m_symbolFont;
 }
@@ -274,6 +351,7 @@ int Writer::colorNumber(const QColor& color)
     if (found != m_colorNumbers.constEnd())
         return found.value();
     m_colors.push_back(rgb);
+    m_colorIsAutomatic.push_back(false);
     const int number = static_cast<int>(m_colors.size()); // entry 0 is automatic
     m_colorNumbers.insert(rgb, number);
     return number;
@@ -286,6 +364,12 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         return found->second;
 
     std::string p = "\\plain";
+    // A second family is the font of Chinese, Japanese and Korean text.
+    const QStringList families = format.fontFamilies().toStringList();
+    if (families.size() > 1 && !families.at(1).isEmpty()) {
+        appendWord(p, "\\dbch\\af", fontNumber(families.at(1)));
+        p += "\\loch";
+    }
     appendWord(p, "\\f", fontNumber(familyOf(format, m_defaultFamily)));
     const double offset = docformat::charOffsetTwips(format);
     // Raised or lowered text read with a proportional size is written as it came: the full size,
@@ -304,7 +388,13 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         p += underlineWord(format.intProperty(docformat::UnderlineKind));
     }
     if (format.fontStrikeOut())
-        p += "\\strike";
+        p += format.boolProperty(docformat::DoubleStrike) ? "\\striked1" : "\\strike";
+    if (format.fontLetterSpacingType() == QFont::AbsoluteSpacing &&
+        format.hasProperty(QTextFormat::FontLetterSpacing) && format.fontLetterSpacing() != 0) {
+        const int spacing = twips(format.fontLetterSpacing());
+        appendWord(p, "\\expnd", spacing / 5);
+        appendWord(p, "\\expndtw", spacing);
+    }
     if (format.foreground().style() != Qt::NoBrush)
         appendWord(p, "\\cf", colorNumber(format.foreground().color()));
     if (format.background().style() != Qt::NoBrush)
@@ -376,6 +466,13 @@ void Writer::writeParagraphStart(const QTextBlock& block)
     const QTextBlockFormat f = block.blockFormat();
     std::string& out = m_body;
     out += "\\pard";
+    // A style number means something only beside the stylesheet the document carries. Readers
+    // that apply the style's own spacing and indents where the paragraph says nothing then get
+    // the paragraph's, zero included.
+    const bool styled =
+        m_groups && !m_groups->fonts.empty() && f.hasProperty(docformat::ParagraphStyle);
+    if (styled)
+        appendWord(out, "\\s", f.intProperty(docformat::ParagraphStyle));
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         out += "\\qc";
@@ -410,9 +507,9 @@ void Writer::writeParagraphStart(const QTextBlock& block)
             out += "\\tab}{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}";
         }
     }
-    if (fi)
+    if (fi || styled)
         appendWord(out, "\\fi", fi);
-    if (li)
+    if (li || styled)
         appendWord(out, "\\li", li);
     // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
     // reader also by this word, which other readers ignore.
@@ -421,12 +518,14 @@ void Writer::writeParagraphStart(const QTextBlock& block)
         if (std::clamp(li / 720, 1, 9) != level)
             appendWord(out, "\\wlbulletlevel", level);
     }
-    if (const int ri = twips(f.rightMargin()))
+    if (const int ri = twips(f.rightMargin()); ri || styled)
         appendWord(out, "\\ri", ri);
-    if (const int sb = twips(f.topMargin()))
+    if (const int sb = twips(f.topMargin()); sb || styled)
         appendWord(out, "\\sb", sb);
-    if (const int sa = twips(f.bottomMargin()))
+    if (const int sa = twips(f.bottomMargin()); sa || styled)
         appendWord(out, "\\sa", sa);
+    if (styled && !f.hasProperty(QTextFormat::LineHeightType))
+        out += "\\sl240\\slmult1";
     if (f.hasProperty(QTextFormat::LineHeightType)) {
         switch (f.lineHeightType()) {
         case QTextBlockFormat::ProportionalHeight:
@@ -449,10 +548,18 @@ void Writer::writeParagraphStart(const QTextBlock& block)
     }
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         out += "\\pagebb";
+    if (f.nonBreakableLines())
+        out += "\\keep";
+    if (f.boolProperty(docformat::KeepWithNext))
+        out += "\\keepn";
     if (f.layoutDirection() == Qt::RightToLeft)
         out += "\\rtlpar";
     if (f.hasProperty(QTextFormat::TabPositions)) {
+        const QString leaders = f.stringProperty(docformat::TabLeaders);
+        int index = 0;
         for (const QTextOption::Tab& tab : f.tabPositions()) {
+            appendTabLeader(out, index < leaders.size() ? leaders.at(index) : QChar(' '));
+            ++index;
             switch (tab.type) {
             case QTextOption::RightTab:
                 out += "\\tqr";
@@ -492,6 +599,52 @@ void Writer::closeLink()
     m_linkOpen = false;
     m_link.clear();
     m_currentProps = m_propsBeforeLink;
+}
+
+// The groups an inline carried character stands for, as they were read.
+void Writer::writeInline(const QTextCharFormat& format, int count)
+{
+    const QByteArray bytes = format.property(carried::GroupBytes).toByteArray();
+    for (int i = 0; i < count; ++i)
+        m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void Writer::openField(const QByteArray& instruction)
+{
+    m_propsBeforeField = m_currentProps;
+    m_body += "{\\field";
+    m_body.append(instruction.constData(), static_cast<size_t>(instruction.size()));
+    m_body += "{\\fldrslt ";
+    m_fieldOpen = true;
+    m_field = instruction;
+    // A SYMBOL field's result is its character, which readers make from the instruction: written
+    // as a result too, it would show twice.
+    m_fieldIsSymbol = instruction.contains("SYMBOL");
+}
+
+void Writer::closeField()
+{
+    if (!m_fieldOpen)
+        return;
+    closeLink();
+    m_body += "}}";
+    m_fieldOpen = false;
+    m_fieldIsSymbol = false;
+    m_field.clear();
+    m_currentProps = m_propsBeforeField;
+}
+
+// Whether the open field goes on into `next` (a table of contents spans paragraphs): then the
+// paragraph mark is part of its result.
+bool Writer::continuesField(const QTextBlock& next, int end) const
+{
+    if (!m_fieldOpen || !next.isValid() || next.position() >= end)
+        return false;
+    const QTextBlock::iterator first = next.begin();
+    if (first.atEnd())
+        return false;
+    return first.fragment().charFormat().property(carried::FieldInstruction).toByteArray() ==
+           m_field;
 }
 
 void Writer::writePicture(const QTextImageFormat& format)
@@ -601,8 +754,29 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
                 continue;
             const QTextCharFormat format = fragment.charFormat();
             const QString href = format.isAnchor() ? format.anchorHref() : QString();
+            const QByteArray field = format.property(carried::FieldInstruction).toByteArray();
+            if (m_fieldOpen && field != m_field)
+                closeField();
             if (m_linkOpen && href != m_link)
                 closeLink();
+            if (!field.isEmpty() && !m_fieldOpen)
+                openField(field);
+            if (carried::isInlineObject(format)) {
+                writeInline(format, fe - fs);
+                wroteText = true;
+                continue;
+            }
+            if (m_fieldIsSymbol) {
+                wroteText = true;
+                continue;
+            }
+            if (format.hasProperty(carried::ObjectBytes)) {
+                const QByteArray bytes = format.property(carried::ObjectBytes).toByteArray();
+                for (int i = fs; i < fe; ++i)
+                    m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+                wroteText = true;
+                continue;
+            }
             if (format.isImageFormat()) {
                 const QTextImageFormat image = format.toImageFormat();
                 for (int i = fs; i < fe; ++i)
@@ -625,6 +799,8 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
             wroteText = true;
         }
         closeLink();
+        if (!continuesField(block.next(), end))
+            closeField();
         if (!wroteText) {
             // An empty paragraph: its mark's format is what typing there starts with.
             const QTextCharFormat markFormat = block.charFormat();
@@ -634,28 +810,10 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
             m_body += "\\par\n";
     }
 
+    closeField();
     std::string header;
     header.reserve(1024);
-    header += "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-    for (int i = 0; i < m_fonts.size(); ++i) {
-        appendWord(header, "{\\f", i);
-        header += i == m_symbolFont ? "\\ftech\\fcharset2 " : "\\fnil\\fcharset0 ";
-        QString name = m_fonts.at(i);
-        name.removeIf([](QChar c) {
-            return c == u';' || c.unicode() < 0x20 || c.unicode() == 0x2028 ||
-                   c.unicode() == 0x2029;
-        });
-        appendText(header, name.constData(), name.size());
-        header += ";}";
-    }
-    header += "}\n{\\colortbl;";
-    for (QRgb rgb : m_colors) {
-        appendWord(header, "\\red", qRed(rgb));
-        appendWord(header, "\\green", qGreen(rgb));
-        appendWord(header, "\\blue", qBlue(rgb));
-        header += ';';
-    }
-    header += "}\n";
+    writeHeader(header, wholeDocument);
 
     QByteArray result;
     result.reserve(static_cast<qsizetype>(header.size() + m_body.size() + 2));
@@ -663,6 +821,60 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
     result.append(m_body.data(), static_cast<qsizetype>(m_body.size()));
     result.append("}", 1);
     return result;
+}
+
+void Writer::writeFontTable(std::string& header) const
+{
+    header += "{\\fonttbl";
+    for (const FontSlot& font : m_fonts) {
+        appendWord(header, "{\\f", font.number);
+        header += font.charset == SymbolCharset ? "\\ftech" : "\\fnil";
+        appendWord(header, "\\fcharset", font.charset);
+        if (font.codePage > 0)
+            appendWord(header, "\\cpg", font.codePage);
+        header += ' ';
+        QString name = font.name;
+        name.removeIf([](QChar c) {
+            return c == u';' || c.unicode() < 0x20 || c.unicode() == 0x2028 ||
+                   c.unicode() == 0x2029;
+        });
+        appendText(header, name.constData(), name.size());
+        header += ";}";
+    }
+    header += "}\n";
+}
+
+void Writer::writeColorTable(std::string& header) const
+{
+    header += "{\\colortbl;";
+    for (size_t i = 0; i < m_colors.size(); ++i) {
+        if (!m_colorIsAutomatic[i]) {
+            appendWord(header, "\\red", qRed(m_colors[i]));
+            appendWord(header, "\\green", qGreen(m_colors[i]));
+            appendWord(header, "\\blue", qBlue(m_colors[i]));
+        }
+        header += ';';
+    }
+    header += "}\n";
+}
+
+// The header: tables, then what the document carries at its level and its page (a whole document
+// only; a range holds no more than its text).
+void Writer::writeHeader(std::string& header, bool wholeDocument) const
+{
+    const bool carriesBytes = m_groups && !m_groups->fonts.empty();
+    header += "{\\rtf1\\ansi";
+    appendWord(header, "\\ansicpg", carriesBytes ? m_groups->codePage : 1252);
+    appendWord(header, "\\deff", carriesBytes ? m_groups->defaultFont : m_defaultFont);
+    header += "\\uc1\n";
+    writeFontTable(header);
+    writeColorTable(header);
+    if (!wholeDocument || !m_groups)
+        return;
+    header.append(m_groups->tables.constData(), static_cast<size_t>(m_groups->tables.size()));
+    pagesetup::appendDocumentWords(header, m_groups->page);
+    pagesetup::appendSectionWords(header, m_groups->page);
+    header.append(m_groups->sections.constData(), static_cast<size_t>(m_groups->sections.size()));
 }
 
 } // namespace

@@ -63,8 +63,10 @@ TEST_F(QtClipboardTest, RichTextGoesOutAsTextRtfBesideWhatWasThere)
 
     // A new QMimeData took the place of the one the clipboard held ...
     EXPECT_TRUE(theirs.isNull());
-    // ... carrying the RTF without its closing zero, and the text that was there before.
-    EXPECT_EQ(mime()->data(QStringLiteral("text/rtf")), QByteArray("{\\rtf1 hello}"));
+    // ... carrying the RTF without its closing zero under every name RTF readers ask for, and the
+    // text that was there before.
+    for (const char* type : {"text/rtf", "application/rtf", "text/richtext"})
+        EXPECT_EQ(mime()->data(QString::fromLatin1(type)), QByteArray("{\\rtf1 hello}")) << type;
     EXPECT_EQ(mime()->text(), QStringLiteral("their text"));
     EXPECT_TRUE(ClipboardQtBackend::isOwnMimeData(mime()));
 
@@ -246,6 +248,12 @@ TEST_F(QtClipboardTest, BitmapsAndOtherFormats)
     QString text;
     ASSERT_TRUE(clip.GetTextData(html, text));
     EXPECT_EQ(text, QStringLiteral("<b>x</b>") + QString(8, QChar(0)));
+
+    // A registered MIME type goes out under that type itself, the bytes as they are.
+    ASSERT_TRUE(clip.SetBinaryData(html, ByteList(0, QByteArray("<i>caf\xC3\xA9</i>"))));
+    clip.ClipboardClose();
+    EXPECT_EQ(ClipboardQtBackend::mimeTypeFor(html), QStringLiteral("text/html"));
+    EXPECT_EQ(mime()->html(), QStringLiteral("<i>caf\u00E9</i>"));
 }
 
 TEST_F(QtClipboardTest, TheClipboardObjectMustBeOpenLikeAnyOther)

@@ -4,6 +4,9 @@
 #include "platform/core/Error.h"
 
 #include "support/QtPrinters.h"
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -328,4 +331,45 @@ TEST(RichTextBox, KeysAndSelectionsDuringABackgroundLayoutWorkOnTheRealLayout)
     EXPECT_TRUE(IncrementalDocumentLayout::isLaidOut(middle));
     EXPECT_TRUE(caretIsShown(*v.box->view()));
     EXPECT_EQ(v.box->GetLineFromChar(v.box->SelStart()), 7000);
+}
+
+TEST(RichTextBox, PrintingUsesTheDocumentsPageHeaderAndFooter)
+{
+    QTemporaryDir dir;
+    const auto printTo = [&dir](const QByteArray& rtf, const QString& name) {
+        RichTextBox box;
+        box.setTextRTF(rtf);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(name));
+        box.SelPrint(&printer);
+        return dir.filePath(name);
+    };
+    const auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString pdf =
+        printTo("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\paperw16838\\paperh11906"
+                "\\margl1134\\margr1134\\landscape{\\header \\pard Running head\\par}"
+                "{\\footer \\pard Foot line\\par}\\pard Body text\\par}",
+                QStringLiteral("landscape.pdf"));
+    const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("Running head"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Body text")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Foot line")));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    // A4 turned on its side.
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size: +([0-9.]+) x ([0-9.]+) pts \\(A4\\)"))
+            .match(info);
+    ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());
+
+    // Without page setup or header, the printer's page as before.
+    const QString plain = printTo("{\\rtf1\\ansi Just text\\par}", QStringLiteral("plain.pdf"));
+    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {plain, QStringLiteral("-")})
+                    .contains(QStringLiteral("Just text")));
 }

@@ -4,17 +4,18 @@
 
 using namespace rtftest;
 
-TEST(RtfDestinations, UnknownAndHiddenDestinationsAreSkippedWhole)
+TEST(RtfDestinations, UnknownAndHiddenDestinationsAreNotShown)
 {
-    // {\*\unknown} is skipped with everything in it, still tokenized: \bin data and escaped
-    // braces do not end it early.
+    // {\*\unknown} is not shown, with everything in it, still tokenized: \bin data and escaped
+    // braces do not end it early. What stands in the text is carried on a character that shows
+    // nothing or a marker.
     auto d =
         readRtf(doc("a{\\*\\wlnothing x{y}\\}\\bin2 }}z}b"
                     "{\\*\\themedata 504b0304}{\\*\\datastore 0105}{\\*\\generator Gen;}"
                     "{\\info{\\title T}{\\author A}}{\\stylesheet{\\s0 Normal;}{\\s1 Heading;}}"
                     "{\\header Head\\par}{\\footerl Foot\\par}{\\footnote Note}"
                     "{\\*\\bkmkstart mark}c{\\*\\bkmkend mark}\\par"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"abc"}));
+    EXPECT_EQ(paragraphs(*d), QStringList({QString::fromUtf16(u"a\uFFFCb\uFFFCc\uFFFC")}));
 
     // A known destination word after \* is read, an unknown word without \* is ignored and its
     // text shown, as readers of RTF are expected to do.
@@ -25,9 +26,12 @@ TEST(RtfDestinations, UnknownAndHiddenDestinationsAreSkippedWhole)
     d = readRtf(doc("{\\upr{ansi}{\\*\\ud{\\u20320?}}}\\par"));
     EXPECT_EQ(d->toRawText(), QString::fromUtf8("你"));
 
-    // Hidden text is not shown.
+    // Hidden text is not shown, and kept.
     d = readRtf(doc("a{\\v hidden}b\\v c\\v0 d\\par"));
-    EXPECT_EQ(d->toRawText(), QStringLiteral("abd"));
+    EXPECT_EQ(d->toRawText(), QString::fromUtf16(u"a\uFFFCb\uFFFCd"));
+    const QByteArray saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains("a{\\v\\f0 hidden}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("b{\\v\\f0 c}")) << saved.constData();
 }
 
 TEST(RtfDestinations, FieldsShowTheirResultAndHyperlinksBecomeLinks)
@@ -41,7 +45,9 @@ TEST(RtfDestinations, FieldsShowTheirResultAndHyperlinksBecomeLinks)
         "{\\field{\\*\\fldinst HYPERLINK http://bare.example }{\\fldrslt bare}} "
         "{\\field{\\*\\fldinst{ PAGE }}{\\fldrslt{7}}} "
         "{\\field{\\*\\fldinst{ DATE }}}.\\par"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"See the site now. inside bare 7 ."}));
+    // A field without a result is kept on a character that shows nothing.
+    EXPECT_EQ(paragraphs(*d),
+              QStringList({QString::fromUtf16(u"See the site now. inside bare 7 \uFFFC.")}));
     const QTextCharFormat link = formatOf(*d, "the site");
     EXPECT_TRUE(link.isAnchor());
     EXPECT_EQ(link.anchorHref(), QStringLiteral("https://example.org/a?b=1"));

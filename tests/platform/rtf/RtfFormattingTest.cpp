@@ -144,15 +144,18 @@ TEST(RtfParagraphFormatting, PardResetsParagraphPropertiesOnly)
 TEST(RtfParagraphFormatting, BreaksAndTheLastParagraphMark)
 {
     // \page ends the paragraph and breaks the page before the next one; \sect and \column end a
-    // paragraph that has text.
-    auto d = readRtf(doc("one\\page two\\par\\page three\\sect four\\par\\sect five"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"one", "two", "three", "four", "five"}));
-    EXPECT_TRUE(paragraph(*d, 1).blockFormat().pageBreakPolicy() &
-                QTextFormat::PageBreak_AlwaysBefore);
-    EXPECT_TRUE(paragraph(*d, 2).blockFormat().pageBreakPolicy() &
-                QTextFormat::PageBreak_AlwaysBefore);
-    EXPECT_FALSE(paragraph(*d, 3).blockFormat().pageBreakPolicy() &
-                 QTextFormat::PageBreak_AlwaysBefore);
+    // paragraph that has text, and a new section starts on a new page unless it says otherwise.
+    auto d = readRtf(doc("one\\page two\\par\\page three\\sect four\\par\\sect\\sbknone five"
+                         "\\column six"));
+    EXPECT_EQ(paragraphs(*d), QStringList({"one", "two", "three", "four", "five", "six"}));
+    for (int i : {1, 2, 3})
+        EXPECT_TRUE(paragraph(*d, i).blockFormat().pageBreakPolicy() &
+                    QTextFormat::PageBreak_AlwaysBefore)
+            << i;
+    for (int i : {4, 5})
+        EXPECT_FALSE(paragraph(*d, i).blockFormat().pageBreakPolicy() &
+                     QTextFormat::PageBreak_AlwaysBefore)
+            << i;
 
     // The last \par closes the last paragraph; an empty paragraph before it stays.
     EXPECT_EQ(paragraphs(*readRtf(doc("a\\par b\\par"))), QStringList({"a", "b"}));

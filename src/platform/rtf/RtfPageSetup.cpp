@@ -1,0 +1,151 @@
+#include "platform/rtf/RtfPageSetup.h"
+
+#include <QMarginsF>
+#include <QPageSize>
+#include <QSizeF>
+
+#include <algorithm>
+
+namespace pagesetup
+{
+
+namespace
+{
+
+constexpr int MaxPaperTwips = 144000; // 100 inches
+constexpr int MaxMarginTwips = 31680; // 22 inches
+constexpr int DefaultPaperWidth = 12240;
+constexpr int DefaultPaperHeight = 15840;
+constexpr int DefaultSideMargin = 1800;
+constexpr int DefaultTopMargin = 1440;
+
+int paper(int param)
+{
+    return std::clamp(param, 0, MaxPaperTwips);
+}
+
+int margin(int param)
+{
+    return std::clamp(param, 0, MaxMarginTwips);
+}
+
+// The page's lengths: their document and section words, and the value that means "not said".
+struct Length {
+    std::string_view document;
+    std::string_view section;
+    int PageSetup::*field;
+    bool isPaper;
+    int unset;
+};
+constexpr Length Lengths[] = {
+    {"paperw", "pgwsxn", &PageSetup::paperWidth, true, 0},
+    {"paperh", "pghsxn", &PageSetup::paperHeight, true, 0},
+    {"margl", "marglsxn", &PageSetup::left, false, -1},
+    {"margr", "margrsxn", &PageSetup::right, false, -1},
+    {"margt", "margtsxn", &PageSetup::top, false, -1},
+    {"margb", "margbsxn", &PageSetup::bottom, false, -1},
+    {"gutter", "guttersxn", &PageSetup::gutter, false, 0},
+    // Section words only.
+    {"headery", "headery", &PageSetup::headerDistance, false, -1},
+    {"footery", "footery", &PageSetup::footerDistance, false, -1},
+};
+
+struct Switch {
+    std::string_view name;
+    bool PageSetup::*field;
+    bool sectionWord;
+};
+constexpr Switch Switches[] = {
+    {"landscape", &PageSetup::landscape, false},      {"lndscpsxn", &PageSetup::landscape, true},
+    {"titlepg", &PageSetup::titlePage, true},         {"facingp", &PageSetup::facingPages, false},
+    {"margmirror", &PageSetup::mirrorMargins, false},
+};
+
+void appendWords(std::string& out, const PageSetup& page, bool section)
+{
+    for (const Length& length : Lengths) {
+        const int value = page.*length.field;
+        if (value == length.unset || (!section && length.document == length.section))
+            continue;
+        out += '\\';
+        out += section ? length.section : length.document;
+        out += std::to_string(value);
+    }
+    for (const Switch& each : Switches) {
+        if (page.*each.field && each.sectionWord == section) {
+            out += '\\';
+            out += each.name;
+        }
+    }
+}
+
+} // namespace
+
+bool PageSetup::isGiven() const
+{
+    return *this != PageSetup();
+}
+
+WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstSection,
+                    PageSetup& page)
+{
+    for (const Length& length : Lengths) {
+        const bool document = name == length.document;
+        if (!document && name != length.section)
+            continue;
+        if (hasParam && (document || firstSection))
+            page.*length.field = length.isPaper ? paper(param) : margin(param);
+        return WordEffect::PageSetup;
+    }
+    for (const Switch& each : Switches) {
+        if (name != each.name)
+            continue;
+        if (!each.sectionWord || firstSection)
+            page.*each.field = !hasParam || param != 0;
+        return WordEffect::PageSetup;
+    }
+    return WordEffect::None;
+}
+
+void appendDocumentWords(std::string& out, const PageSetup& page)
+{
+    if (!page.isGiven())
+        return;
+    appendWords(out, page, false);
+    out += '\n';
+}
+
+void appendSectionWords(std::string& out, const PageSetup& page)
+{
+    if (!page.isGiven())
+        return;
+    // The section repeats the page, since some readers take the page from the section alone.
+    out += "\\sectd";
+    appendWords(out, page, true);
+    out += '\n';
+}
+
+QPageLayout pageLayoutFor(const PageSetup& page)
+{
+    int width = page.paperWidth > 0 ? page.paperWidth : DefaultPaperWidth;
+    int height = page.paperHeight > 0 ? page.paperHeight : DefaultPaperHeight;
+    // RTF gives the paper as it lies; a printer wants it upright and turned.
+    const bool landscape = page.landscape || width > height;
+    if (width > height)
+        std::swap(width, height);
+    const auto points = [](int twips) { return twips / 20.0; };
+    const QPageSize size(QSizeF(points(width), points(height)), QPageSize::Point, QString(),
+                         QPageSize::FuzzyMatch);
+    const QMarginsF margins(points(page.left >= 0 ? page.left : DefaultSideMargin) +
+                                points(page.gutter),
+                            points(page.top >= 0 ? page.top : DefaultTopMargin),
+                            points(page.right >= 0 ? page.right : DefaultSideMargin),
+                            points(page.bottom >= 0 ? page.bottom : DefaultTopMargin));
+    QPageLayout layout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(), QPageLayout::Point);
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(margins);
+    return layout;
+}
+
+} // namespace pagesetup

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+
+// Tests on a real desktop: a private X server (Xvfb) with a window manager (openbox), the real
+// wordlark program on it, and synthetic input (xdotool) and clipboard access (xclip) as another
+// program has them. Every wait polls with a deadline; nothing sleeps for a fixed time.
+namespace desktop
+{
+
+using namespace std::chrono_literals;
+
+// Long enough for a loaded machine; a passing test waits only as long as the program needs.
+constexpr std::chrono::milliseconds Patience = 20s;
+
+// Polls `condition` until it holds or `timeout` has passed; returns whether it held.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = Patience);
+
+// What a command-line tool did.
+struct ToolResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    bool ok() const { return exitCode == 0; }
+};
+
+// Xvfb on a free display number, with openbox managing its windows; both end with the object.
+class Desktop
+{
+public:
+    Desktop();
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    // Whether the server runs and the window manager manages it; else why not.
+    bool isReady() const { return m_problem.isEmpty(); }
+    const QString& problem() const { return m_problem; }
+    const QString& display() const { return m_display; }
+    // The environment for a program on this display.
+    QProcessEnvironment environment() const;
+
+    // Runs a tool on this display to its end.
+    ToolResult run(const QString& program, const QStringList& arguments,
+                   const QByteArray& input = {}) const;
+
+    // --- Windows ---
+
+    // The ids of the shown windows whose title is exactly `title`.
+    QStringList windowsTitled(const QString& title) const;
+    bool waitForWindow(const QString& title) const;
+    // The title of the window that has the keyboard focus ("" when none).
+    QString activeWindowTitle() const;
+    bool waitForActiveWindow(const QString& title) const;
+    // A text property of a window as the window manager reads it (WM_NAME, _NET_WM_NAME ...).
+    QString windowProperty(const QString& window, const QString& property) const;
+
+    // --- Input, to the window that has the focus ---
+
+    // Key combinations in xdotool's words: "ctrl+f", "Return", "alt+F4".
+    void key(const QString& keys) const;
+    void type(const QString& text) const;
+
+    // --- The clipboard, as another program sees it ---
+
+    // The targets the clipboard's owner offers; empty when nobody owns it.
+    QStringList clipboardTargets() const;
+    QByteArray clipboard(const QString& target = QStringLiteral("UTF8_STRING")) const;
+    // Copies `text` as another program does (xclip stays the owner until someone else copies).
+    void copyAsAnotherProgram(const QString& text);
+
+private:
+    bool startServer();
+    bool startWindowManager();
+
+    QProcess m_server;
+    QProcess m_windowManager;
+    QList<QProcess*> m_owners; // clipboard owners started for the tests
+    QString m_display;
+    QString m_problem;
+};
+
+// The Debian package that holds each of `files`, by file ("" for a file no package holds).
+QMap<QString, QString> packagesOwning(const QStringList& files);
+
+// The real wordlark program on a desktop; killed at the end if it is still running.
+class Wordlark
+{
+public:
+    explicit Wordlark(const Desktop& desktop, const QStringList& arguments = {});
+    ~Wordlark();
+    Wordlark(const Wordlark&) = delete;
+    Wordlark& operator=(const Wordlark&) = delete;
+
+    // Waits for the main window titled exactly `title` to be shown and to have the focus.
+    bool waitForMainWindow(const QString& title);
+    // The id of that window.
+    const QString& window() const { return m_window; }
+    bool waitForExit();
+    // The files of shared code the running program has loaded whose path contains `part`.
+    QStringList loadedLibraries(const QString& part = QString()) const;
+    // What the program wrote on standard error so far.
+    QByteArray errors();
+
+private:
+    const Desktop& m_desktop;
+    QProcess m_process;
+    QString m_window;
+};
+
+} // namespace desktop

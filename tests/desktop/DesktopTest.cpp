@@ -1,0 +1,190 @@
+// The real program on an X server with a window manager, used as a person uses it: keys go to
+// whichever window has the focus, titles are read as the window manager reads them, and the
+// clipboard is read by another program.
+#include "Desktop.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace desktop;
+
+namespace
+{
+
+const QString Untitled = QStringLiteral("BW Wordlark - Untitled");
+
+class DesktopTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(screen.isReady()) << screen.problem().toStdString(); }
+
+    // Starts the program and waits for its main window to have the focus.
+    std::unique_ptr<Wordlark> start(const QStringList& arguments, const QString& title)
+    {
+        auto app = std::make_unique<Wordlark>(screen, arguments);
+        EXPECT_TRUE(app->waitForMainWindow(title))
+            << "no focused window titled " << title.toStdString()
+            << "; active: " << screen.activeWindowTitle().toStdString() << "; "
+            << app->errors().toStdString();
+        return app;
+    }
+
+    // Selects the whole document and copies it; true once the clipboard holds `expected`.
+    bool copyAllAndExpect(const QString& expected)
+    {
+        screen.key(QStringLiteral("ctrl+a ctrl+c"));
+        return waitUntil([&] { return screen.clipboard() == expected.toUtf8(); });
+    }
+
+    Desktop screen;
+};
+
+} // namespace
+
+TEST_F(DesktopTest, WindowTitlesAreExactlyTheCaptions)
+{
+    auto app = start({}, Untitled);
+    ASSERT_FALSE(app->window().isEmpty());
+    EXPECT_EQ(screen.windowProperty(app->window(), QStringLiteral("WM_NAME")), Untitled);
+    EXPECT_EQ(screen.windowProperty(app->window(), QStringLiteral("_NET_WM_NAME")), Untitled);
+
+    // Insert > Date and Time, a modal dialog.
+    screen.key(QStringLiteral("alt+i d"));
+    EXPECT_TRUE(screen.waitForActiveWindow(QStringLiteral("Date and Time")))
+        << screen.activeWindowTitle().toStdString();
+    screen.key(QStringLiteral("Escape"));
+    EXPECT_TRUE(screen.waitForActiveWindow(Untitled));
+}
+
+TEST_F(DesktopTest, FindAndReplaceOpenWithTheFocusInFindWhat)
+{
+    auto app = start({}, Untitled);
+    screen.type(QStringLiteral("alpha beta gamma"));
+    screen.key(QStringLiteral("Home ctrl+f"));
+    ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("Find")))
+        << "active: " << screen.activeWindowTitle().toStdString();
+    // Typing goes into "Find what"; Enter runs Find Next, whose changes of the window band
+    // leave the focus where it is.
+    screen.type(QStringLiteral("beta"));
+    screen.key(QStringLiteral("Return"));
+    EXPECT_TRUE(screen.waitForActiveWindow(QStringLiteral("Find")));
+    screen.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(screen.waitForActiveWindow(Untitled));
+    screen.key(QStringLiteral("ctrl+c"));
+    EXPECT_TRUE(waitUntil([&] { return screen.clipboard() == "beta"; }))
+        << "the search found the typed word; clipboard: " << screen.clipboard().toStdString();
+    EXPECT_TRUE(copyAllAndExpect(QStringLiteral("alpha beta gamma")))
+        << "nothing typed for the dialog reached the document: "
+        << screen.clipboard().toStdString();
+
+    // Replace opens with the last search text selected: typing replaces it.
+    screen.key(QStringLiteral("ctrl+h"));
+    ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("Replace")));
+    screen.type(QStringLiteral("gamma"));
+    screen.key(QStringLiteral("Tab"));
+    screen.type(QStringLiteral("delta"));
+    screen.key(QStringLiteral("alt+a"));
+    // Replace All reports in a message box; Enter closes it.
+    ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("Replace All")));
+    screen.key(QStringLiteral("Return"));
+    ASSERT_TRUE(screen.waitForActiveWindow(Untitled));
+    EXPECT_TRUE(copyAllAndExpect(QStringLiteral("alpha beta delta")))
+        << screen.clipboard().toStdString();
+}
+
+TEST_F(DesktopTest, CopyMakesWordlarkTheClipboardsOnlyOwner)
+{
+    screen.copyAsAnotherProgram(QStringLiteral("old words"));
+    ASSERT_EQ(screen.clipboard(), "old words");
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("copy.rtf"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{\\rtf1\\ansi new {\\b words}}");
+    }
+    auto app = start({path}, QStringLiteral("BW Wordlark - ") + path);
+    ASSERT_TRUE(copyAllAndExpect(QStringLiteral("new words")))
+        << "plain text readers get the copy; clipboard: " << screen.clipboard().toStdString();
+
+    const QStringList targets = screen.clipboardTargets();
+    for (const char* target :
+         {"text/rtf", "application/rtf", "text/richtext", "text/html", "text/plain", "UTF8_STRING"})
+        EXPECT_TRUE(targets.contains(QString::fromLatin1(target))) << target;
+    EXPECT_TRUE(screen.clipboard(QStringLiteral("text/rtf")).startsWith("{\\rtf1"));
+    EXPECT_EQ(screen.clipboard(QStringLiteral("application/rtf")),
+              screen.clipboard(QStringLiteral("text/rtf")));
+    EXPECT_TRUE(screen.clipboard(QStringLiteral("text/html")).contains("words"));
+    EXPECT_EQ(screen.clipboard(QStringLiteral("text/plain")), "new words");
+
+    // Leaving the program takes back what it placed: nothing of it is left to paste.
+    screen.key(QStringLiteral("alt+F4"));
+    ASSERT_TRUE(app->waitForExit());
+    EXPECT_TRUE(waitUntil([&] { return screen.clipboardTargets().isEmpty(); }))
+        << screen.clipboardTargets().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(DesktopTest, SaveAsThroughTheFileDialogThenReopenFromTheCommandLine)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("saved.rtf"));
+    {
+        auto app = start({}, Untitled);
+        screen.type(QStringLiteral("Saved on a desktop"));
+        // Save of an untitled document asks for a name.
+        screen.key(QStringLiteral("ctrl+s"));
+        ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("Save As")))
+            << screen.activeWindowTitle().toStdString();
+        screen.key(QStringLiteral("ctrl+a"));
+        screen.type(path);
+        screen.key(QStringLiteral("Return"));
+        ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("BW Wordlark - ") + path))
+            << screen.activeWindowTitle().toStdString();
+        screen.key(QStringLiteral("alt+F4"));
+        ASSERT_TRUE(app->waitForExit()) << "a saved document closes without a question";
+    }
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_TRUE(bytes.startsWith("{\\rtf1")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.contains("Saved on a desktop"));
+
+    auto again = start({path}, QStringLiteral("BW Wordlark - ") + path);
+    EXPECT_TRUE(copyAllAndExpect(QStringLiteral("Saved on a desktop")))
+        << screen.clipboard().toStdString();
+}
+
+TEST_F(DesktopTest, EveryPluginItLoadsComesFromAPackageThePackageDependsOn)
+{
+    auto app = start({}, Untitled);
+    // The toolbars' pictures are drawn by now; a dialog with its icons loads the rest.
+    screen.key(QStringLiteral("alt+i d"));
+    ASSERT_TRUE(screen.waitForActiveWindow(QStringLiteral("Date and Time")));
+    const QStringList plugins = app->loadedLibraries(QStringLiteral("/qt6/plugins/"));
+    screen.key(QStringLiteral("Escape"));
+    ASSERT_FALSE(plugins.isEmpty());
+
+    // The libraries the program links come with the package through dpkg-shlibdeps, and with
+    // them the packages they depend on; every other package is named in Depends by hand.
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {QStringLiteral(WORDLARK_BINARY)});
+    ASSERT_TRUE(ldd.waitForFinished());
+    QStringList linkedFiles;
+    for (const QByteArray& line : ldd.readAllStandardOutput().split('\n')) {
+        const qsizetype arrow = line.indexOf("=> /");
+        if (arrow >= 0)
+            linkedFiles.append(QString::fromUtf8(line.mid(arrow + 3).split(' ').constFirst()));
+    }
+    const QStringList linked = packagesOwning(linkedFiles).values();
+    ASSERT_TRUE(linked.contains(QStringLiteral("libqt6gui6"))) << linked.join(' ').toStdString();
+    const QStringList declared =
+        QString::fromLatin1(WORDLARK_RUNTIME_PACKAGES).split(QLatin1Char(' '));
+    const QMap<QString, QString> owners = packagesOwning(plugins);
+    for (auto it = owners.begin(); it != owners.end(); ++it) {
+        EXPECT_TRUE(linked.contains(it.value()) || declared.contains(it.value()))
+            << it.key().toStdString() << " comes from \"" << it.value().toStdString()
+            << "\", which the package does not depend on";
+    }
+}
