@@ -137,6 +137,7 @@ QProcessEnvironment Desktop::environment() const
     env.insert(QStringLiteral("DISPLAY"), m_display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), m_state.path());
     return env;
 }
 

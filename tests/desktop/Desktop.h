@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <functional>
@@ -87,6 +88,9 @@ private:
     QList<QProcess*> m_owners; // clipboard owners started for the tests
     QString m_display;
     QString m_problem;
+    // The programs' state folder (recovery copies): their own, so that a program the tests end
+    // leaves no copy that the next start would offer, and the user's own copies stay out of reach.
+    QTemporaryDir m_state;
 };
 
 // The Debian package that holds each of `files`, by file ("" for a file no package holds).
