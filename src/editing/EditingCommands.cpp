@@ -21,4 +21,9 @@ void frmRTBEditor::connectEditingCommands()
     connect(mnuPaste, &QAction::triggered, this, &frmRTBEditor::mnuPaste_Click);
     connect(mnuDelete, &QAction::triggered, this, &frmRTBEditor::mnuDelete_Click);
     connect(mnuSelectAll, &QAction::triggered, this, &frmRTBEditor::mnuSelectAll_Click);
+    rtbEditor->setDropHandler(
+        [this](const RichTextBox::Drop& drop) { return rtbEditor_Drop(drop); });
+    // The editor's right-click menu offers the Edit menu's own commands.
+    rtbEditor->setContextMenuActions(
+        {mnuUndo, nullptr, mnuCut, mnuCopy, mnuPaste, mnuDelete, nullptr, mnuSelectAll});
 }

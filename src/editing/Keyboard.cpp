@@ -29,9 +29,9 @@ bool isCtrlAlone(int shift)
     return shift == vk::CtrlMask;
 }
 
-bool isClipboardLetter(int keyCode)
+bool isCopyOrCutLetter(int keyCode)
 {
-    return keyCode == 'C' || keyCode == 'V' || keyCode == 'X';
+    return keyCode == 'C' || keyCode == 'X';
 }
 
 void consume(int& keyCode, int& shift)
@@ -45,8 +45,7 @@ void consume(int& keyCode, int& shift)
 void frmRTBEditor::rtbEditor_KeyDown(int& keyCode, int& shift)
 {
     if (keyCode == vk::Insert) {
-        StatusPanel& overwrite = sbrMain->Panels(QStringLiteral("Overwrite"));
-        overwrite.setEnabled(!overwrite.Enabled());
+        InsertKeyDown(keyCode, shift);
         return;
     }
     if (keyCode == vk::Delete) {
@@ -70,15 +69,34 @@ void frmRTBEditor::rtbEditor_KeyDown(int& keyCode, int& shift)
     consume(keyCode, shift);
 }
 
+// Insert alone switches between insert and overwrite: the panel here, the editor's typing mode
+// in the editor itself, so the two always agree. Shift+Insert pastes and Ctrl+Insert copies, as
+// Ctrl+V and Ctrl+C do; no other combination changes the mode.
+void frmRTBEditor::InsertKeyDown(int& keyCode, int& shift)
+{
+    if (shift == 0) {
+        StatusPanel& overwrite = sbrMain->Panels(QStringLiteral("Overwrite"));
+        overwrite.setEnabled(!overwrite.Enabled());
+        return;
+    }
+    if (shift == vk::ShiftMask)
+        mnuPaste_Click();
+    else if (shift == vk::CtrlMask)
+        mnuCopy->trigger();
+    consume(keyCode, shift);
+}
+
 // Decides, before the window's shortcuts see a key, whether the editor's key table takes it, so
-// that every key press runs its command exactly once. Ctrl with C, V or X is left to the menu
-// shortcuts: the editor hook keeps those key-downs from the editor itself.
+// that every key press runs its command exactly once. Ctrl with C or X is left to the menu
+// shortcuts, which do nothing while there is no selection to copy; the editor hook keeps those
+// key-downs from the editor itself. Ctrl+V runs Paste through the key table even when nothing can
+// be pasted, so that it takes its undo snapshot all the same.
 RichTextBox::KeyClaim editorKeyClaim(int keyCode, int shift)
 {
     if (keyCode == vk::Insert || keyCode == vk::Delete || keyCode == vk::F3)
         return RichTextBox::KeyClaim::Claim;
     if (isCtrlAlone(shift) && keyCode != vk::ControlKey)
-        return isClipboardLetter(keyCode) ? RichTextBox::KeyClaim::LeaveToShortcuts
+        return isCopyOrCutLetter(keyCode) ? RichTextBox::KeyClaim::LeaveToShortcuts
                                           : RichTextBox::KeyClaim::Claim;
     return RichTextBox::KeyClaim::Default;
 }

@@ -22,13 +22,20 @@ bool typesText(const QKeyEvent& event)
            !(event.modifiers() & Qt::ControlModifier && !(event.modifiers() & Qt::AltModifier));
 }
 
+// Ctrl+V alone, which the editor's key table turns into the Paste command before the editor's
+// own handling could see it.
+bool isPasteKey(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_V && event.modifiers() == Qt::ControlModifier;
+}
+
 } // namespace
 
 bool EditorWndProc::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (isClipboardLetter(key->key()) && !typesText(*key))
+        if (isClipboardLetter(key->key()) && !typesText(*key) && !isPasteKey(*key))
             return true;
     }
     return QObject::eventFilter(watched, event);

@@ -54,9 +54,7 @@ frmFind* frmFind::instance(bool create)
     return dialog;
 }
 
-frmFind::frmFind()
-    : QDialog(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+frmFind::frmFind() : QDialog(nullptr, closeOnlyDialogFlags(Qt::Tool))
 {
     m_form.emplace(this, QStringLiteral("frmFind"));
     setModal(false);
@@ -225,6 +223,7 @@ void frmFind::txtFindWhat_Change()
 
 void frmFind::cmdFindNext_Click()
 {
+    const DialogHost::OwnerScope ownMessages(this);
     gstrFindWhat = txtFindWhat->text();
     gblnWholeWord = ticked(chkWholeWord);
     gblnMatchCase = ticked(chkMatchCase);
@@ -276,6 +275,7 @@ void frmFind::cmdReplaceAll_Click()
             ++count;
         }
     });
+    const DialogHost::OwnerScope ownMessages(this);
     MsgBox(QStringLiteral("Done searching the document. ") + QString::number(count) +
                QStringLiteral(" replacements were made."),
            MsgBoxStyle::Information, QStringLiteral("Replace All"));

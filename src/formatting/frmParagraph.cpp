@@ -8,9 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-frmParagraph::frmParagraph(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+frmParagraph::frmParagraph(QWidget* parent) : QDialog(parent, closeOnlyDialogFlags(Qt::Dialog))
 {
     setWindowTitle(QStringLiteral("Paragraph"));
     setModal(true);

@@ -10,8 +10,7 @@
 #include <QPushButton>
 
 frmDateTime::frmDateTime(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
+    : QDialog(parent, closeOnlyDialogFlags(Qt::Dialog)),
       Label1(new QLabel(QStringLiteral("Available formats:"), this)),
       lstDateTime(new QListWidget(this)), cmdOK(new QPushButton(QStringLiteral("OK"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))

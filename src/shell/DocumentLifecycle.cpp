@@ -127,6 +127,8 @@ void frmRTBEditor::mnuOpen_Click()
             dlgRTBEditor.DefaultExt = QStringLiteral("*.rtf");
             dlgRTBEditor.Filter = DocumentFilter;
             dlgRTBEditor.FileName = QString();
+            // The dialog is shared: picture insertion leaves its own title set.
+            dlgRTBEditor.DialogTitle = QStringLiteral("Open");
             dlgRTBEditor.ShowOpen();
             LoadDocument(dlgRTBEditor.FileName);
         },
@@ -198,6 +200,7 @@ void frmRTBEditor::mnuSaveAs_Click()
             dlgRTBEditor.DefaultExt = QStringLiteral("*.rtf");
             dlgRTBEditor.Filter = DocumentFilter;
             dlgRTBEditor.FileName = DocumentName();
+            dlgRTBEditor.DialogTitle = QStringLiteral("Save As");
             dlgRTBEditor.ShowSave();
             m_sFileName = dlgRTBEditor.FileName;
             rtbEditor->SaveFile(m_sFileName, fileTypeFor(m_sFileName));

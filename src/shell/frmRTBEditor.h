@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/bars/ImageList.h"
+#include "platform/control/RichTextBox.h"
 #include "platform/dialogs/CommonDialog.h"
 #include "platform/dialogs/Forms.h"
 
@@ -14,7 +15,6 @@ class RecoveryKeeper;
 class cCustomClipboard;
 class QAction;
 class QTimer;
-class RichTextBox;
 class StatusBar;
 class Toolbar;
 class ToolbarButton;
@@ -144,6 +144,7 @@ public:
 
     // Keyboard and clipboard commands (editing).
     void rtbEditor_KeyDown(int& keyCode, int& shift);
+    void InsertKeyDown(int& keyCode, int& shift);
     // The editor hook: C, V and X key-downs never reach the editor's own handling and every
     // paste request goes to ProcessPaste. Installed first at start-up, removed when closing.
     void InstallEditorHook();
@@ -154,6 +155,11 @@ public:
     void ProcessPaste();
     void mnuDelete_Click();
     void mnuSelectAll_Click();
+
+    // Drag and drop and the middle-click (editing): true when something was inserted.
+    bool rtbEditor_Drop(const RichTextBox::Drop& drop);
+    // Moves (or copies) the selection to `position`, taking the undo snapshot first.
+    bool MoveSelectionTo(long position, bool copy);
 
     // Character and paragraph formatting, toolbar dispatch (formatting).
     void ToggleBold();

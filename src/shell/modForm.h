@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
+#include <Qt>
 
 class QWidget;
 
@@ -14,6 +15,14 @@ void CenterForm(QWidget* form);
 
 // True when a loaded form has exactly this name (case-sensitive), shown or hidden.
 bool IsFormLoaded(const QString& name);
+
+// The window flags of the program's own dialogs: of the given type, with a caption and a close
+// button only; nothing to minimise or maximise.
+constexpr Qt::WindowFlags closeOnlyDialogFlags(Qt::WindowType type)
+{
+    return type | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+           Qt::MSWindowsFixedSizeDialogHint;
+}
 
 // Puts the window into the topmost band (true) or takes it out (false), keeping its size and
 // position, without activating it, and shows it if it was hidden.

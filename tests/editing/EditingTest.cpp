@@ -12,11 +12,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace
 {
@@ -40,6 +48,28 @@ struct Editor {
     QString panel(const char* key)
     {
         return window.sbrMain->Panels(QString::fromLatin1(key)).Text();
+    }
+    // Drags `data` over the document and drops it where the character at `position` is; true
+    // when the drop was taken.
+    bool dropAt(long position, const QMimeData* data,
+                Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTextCursor at(view()->document());
+        at.setPosition(int(position));
+        const QPoint point = view()->cursorRect(at).center();
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(point, actions, data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view()->viewport(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(point, actions, data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view()->viewport(), &drop);
+        return drop.isAccepted();
+    }
+    void select(long start, long length)
+    {
+        editor().setSelStart(start);
+        editor().setSelLength(length);
     }
     bool pressed(const char* key)
     {
@@ -103,6 +133,92 @@ TEST(Keyboard, DeleteClearsThroughTheCommandAndInsertTogglesOverwrite)
     e.key(Qt::Key_Insert);
     EXPECT_FALSE(overwrite.Enabled());
     EXPECT_FALSE(e.view()->overwriteMode());
+}
+
+TEST(Keyboard, TheOverwritePanelAlwaysShowsTheTypingMode)
+{
+    Editor e;
+    StatusPanel& overwrite = e.window.sbrMain->Panels(QStringLiteral("Overwrite"));
+    auto rtf = [] {
+        auto* data = new QMimeData;
+        data->setData(QStringLiteral("text/rtf"), QByteArrayLiteral("{\\rtf1\\ansi RTF}"));
+        QGuiApplication::clipboard()->setMimeData(data);
+    };
+    rtf();
+    QTest::keyClicks(e.view(), QStringLiteral("ab"));
+    // Shift+Insert pastes, Ctrl+Insert copies; neither switches either of the two.
+    e.key(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("abRTF"));
+    EXPECT_FALSE(overwrite.Enabled());
+    EXPECT_FALSE(e.view()->overwriteMode());
+    e.key(Qt::Key_Home, Qt::ShiftModifier);
+    e.key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(overwrite.Enabled());
+    EXPECT_FALSE(e.view()->overwriteMode());
+    const QByteArray copied =
+        QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf"));
+    EXPECT_TRUE(copied.contains("ab") && copied.contains("RTF}")) << copied.toStdString();
+    EXPECT_FALSE(copied.startsWith("{\\rtf1\\ansi RTF}")) << "the copy replaced what was there";
+    // Every other combination leaves both alone; Insert alone switches both.
+    for (Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::AltModifier), Qt::ControlModifier | Qt::ShiftModifier,
+          Qt::KeyboardModifiers(Qt::NoModifier)}) {
+        e.key(Qt::Key_Insert, modifiers);
+        EXPECT_EQ(overwrite.Enabled(), e.view()->overwriteMode());
+    }
+    EXPECT_TRUE(e.view()->overwriteMode());
+}
+
+TEST(ClipboardCommands, CtrlVTakesTheUndoSnapshotAlsoWithNothingToPaste)
+{
+    Editor e;
+    QGuiApplication::clipboard()->setText(QStringLiteral("plain text only"));
+    QTest::keyClicks(e.view(), QStringLiteral("A"));
+    e.key(Qt::Key_A, Qt::ControlModifier);
+    e.key(Qt::Key_B, Qt::ControlModifier);
+    e.key(Qt::Key_Right);
+    QTest::keyClicks(e.view(), QStringLiteral("B"));
+    EXPECT_FALSE(e.window.mnuPaste->isEnabled());
+    e.key(Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(e.view(), QStringLiteral("C"));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("ABC"));
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("AB"));
+    e.editor().setSelStart(0);
+    e.editor().setSelLength(2);
+    EXPECT_EQ(e.editor().SelBold(), true);
+}
+
+TEST(EditorMenu, OffersTheEditMenusOwnCommandsInTheirState)
+{
+    Editor e;
+    QGuiApplication::clipboard()->setText(QStringLiteral("plain text only"));
+    QTest::keyClicks(e.view(), QStringLiteral("some words"));
+    e.key(Qt::Key_Left, Qt::ShiftModifier);
+    QStringList shown;
+    QList<bool> enabled;
+    QList<QAction*> offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            offered << action;
+            shown << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            if (!action->isSeparator())
+                enabled << action->isEnabled();
+        }
+        menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            e.view()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(e.view()->viewport(), &click);
+    EXPECT_EQ(shown,
+              QStringList({"&Undo", "-", "Cu&t", "&Copy", "&Paste", "Clear", "-", "&Select All"}));
+    ASSERT_EQ(offered.size(), 8);
+    EXPECT_EQ(offered[0], e.window.mnuUndo);
+    EXPECT_EQ(offered[4], e.window.mnuPaste);
+    EXPECT_EQ(enabled, QList<bool>({true, true, true, false, true, true}))
+        << "Cut and Copy enabled by the selection, Paste disabled for plain text";
 }
 
 TEST(Keyboard, CtrlNRunsNewOnce)
@@ -330,4 +446,72 @@ TEST(EditorHook, PasteRequestsOfTheViewGoThroughProcessPaste)
     e.window.RemoveEditorHook();
     e.view()->paste();
     EXPECT_EQ(e.editor().Text(), QStringLiteral("plain only"));
+}
+
+TEST(DragAndDrop, DraggingTheSelectionMovesItWithItsFormattingAndUndoPutsItBack)
+{
+    Editor e;
+    auto* clip = new QMimeData;
+    clip->setData(QStringLiteral("text/rtf"), QByteArrayLiteral("{\\rtf1\\ansi CLIPBOARD}"));
+    QGuiApplication::clipboard()->setMimeData(clip);
+    e.editor().setSelText(QStringLiteral("one two three"));
+    e.select(4, 3);
+    e.editor().setSelBold(true);
+    e.select(4, 4);
+    e.window.gblnDocSaved = true;
+    std::unique_ptr<QMimeData> dragged(e.view()->createMimeDataFromSelection());
+
+    EXPECT_FALSE(e.dropAt(5, dragged.get())) << "dropped onto itself: nothing moves";
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("one two three"));
+    EXPECT_TRUE(e.window.gblnDocSaved);
+
+    ASSERT_TRUE(e.dropAt(13, dragged.get()));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("one threetwo "));
+    EXPECT_FALSE(e.window.gblnDocSaved);
+    EXPECT_EQ(e.editor().SelText(), QStringLiteral("two ")) << "the moved text stays selected";
+    e.select(9, 3);
+    EXPECT_EQ(e.editor().SelBold(), true);
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("one two three"));
+
+    // With Ctrl the selection is copied.
+    e.select(0, 4);
+    dragged.reset(e.view()->createMimeDataFromSelection());
+    ASSERT_TRUE(e.dropAt(13, dragged.get(), Qt::ControlModifier));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("one two threeone "));
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("one two three"));
+}
+
+TEST(DragAndDrop, DropsFromOtherProgramsInsertRtfElsePlainTextButNoFiles)
+{
+    Editor e;
+    auto* clip = new QMimeData;
+    clip->setData(QStringLiteral("text/rtf"), QByteArrayLiteral("{\\rtf1\\ansi CLIPBOARD}"));
+    QGuiApplication::clipboard()->setMimeData(clip);
+    e.editor().setSelText(QStringLiteral("[]"));
+
+    QMimeData rich;
+    rich.setData(QStringLiteral("application/rtf"), QByteArrayLiteral("{\\rtf1\\ansi {\\b bold}}"));
+    rich.setText(QStringLiteral("not this"));
+    ASSERT_TRUE(e.dropAt(1, &rich));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("[bold]"));
+    e.select(1, 4);
+    EXPECT_EQ(e.editor().SelBold(), true);
+    e.window.mnuUndo_Click();
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("[]"));
+
+    QMimeData plain;
+    plain.setText(QStringLiteral("text"));
+    ASSERT_TRUE(e.dropAt(1, &plain));
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("[text]"));
+
+    QMimeData picture;
+    picture.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    EXPECT_FALSE(e.dropAt(1, &picture));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a file.rtf"))});
+    files.setText(QStringLiteral("/tmp/a file.rtf"));
+    EXPECT_FALSE(e.dropAt(1, &files)) << "the drag is refused";
+    EXPECT_EQ(e.editor().Text(), QStringLiteral("[text]"));
 }

@@ -471,3 +471,34 @@ TEST_F(FindTest, EmptyingFindWhatDisablesTheSearchButtonsAndTypingEnablesThem)
     QTest::keyClick(dialog->txtFindWhat, Qt::Key_Return);
     EXPECT_TRUE(host.requests().empty()) << "no search for an empty text";
 }
+
+TEST_F(FindTest, MessagesFromTheDialogBelongToIt)
+{
+    setDocument(QStringLiteral("one vox here"));
+    frmFind* dialog = openDialogWith(false, QStringLiteral("vox"));
+    click(dialog->cmdFindNext);
+    ASSERT_TRUE(gblnFound);
+    host.answerMessageBox(MsgBoxResult::Yes);
+    click(dialog->cmdFindNext);
+    ASSERT_EQ(host.count(Kind::MessageBox), 1);
+    EXPECT_EQ(host.last().text, Prompt);
+    EXPECT_EQ(host.last().owner, dialog) << "the restart prompt is the dialog's";
+    EXPECT_EQ(DialogHost::parentWindow(), &window) << "later messages are the main window's";
+
+    dialog->Unload();
+    flushDeletes();
+    dialog = openDialogWith(true, QStringLiteral("vox"), QStringLiteral("fox"));
+    host.answerMessageBox(MsgBoxResult::OK);
+    click(dialog->cmdReplaceAll);
+    EXPECT_EQ(host.last().title, QStringLiteral("Replace All"));
+    EXPECT_EQ(host.last().owner, dialog);
+
+    // F3 in the document asks over the main window.
+    dialog->Unload();
+    flushDeletes();
+    host.answerMessageBox(MsgBoxResult::No);
+    editor().setSelStart(12);
+    glngFindStart = 12;
+    window.mnuFindNext_Click();
+    EXPECT_EQ(host.last().owner, &window);
+}

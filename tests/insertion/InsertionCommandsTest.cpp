@@ -141,6 +141,25 @@ TEST(DateTimeDialog, CancelChangesNothingAndOkReplacesTheSelectionUndoably)
     EXPECT_EQ(e.editor().Text(), QStringLiteral("the word here"));
 }
 
+TEST(PictureInsertion, OpenAndSaveAsKeepTheirOwnTitlesAfterIt)
+{
+    Editor e;
+    ScriptedDialogHost host;
+    host.answerOpen(QString());
+    host.answerOpen(QString());
+    host.answerSave(QString());
+    host.answerOpen(QString());
+    e.window.mnuPicture_Click();
+    e.window.mnuOpen_Click();
+    e.window.mnuSaveAs_Click();
+    e.window.mnuPicture_Click();
+    ASSERT_EQ(host.requests().size(), 4u);
+    EXPECT_EQ(host.requests()[0].title, QStringLiteral("Select Picture"));
+    EXPECT_EQ(host.requests()[1].title, QStringLiteral("Open"));
+    EXPECT_EQ(host.requests()[2].title, QStringLiteral("Save As"));
+    EXPECT_EQ(host.requests()[3].title, QStringLiteral("Select Picture"));
+}
+
 TEST(PictureInsertion, CancelWritesNothingAndShowsNothing)
 {
     Editor e;

@@ -1,3 +1,6 @@
+#include "find/frmFind.h"
+#include "formatting/frmParagraph.h"
+#include "insertion/frmDateTime.h"
 #include "platform/bars/StatusBar.h"
 #include "platform/bars/Toolbar.h"
 #include "platform/control/RichTextBox.h"
@@ -181,4 +184,21 @@ TEST(MainWindow, TypingIntoTheEditorMarksTheDocumentChanged)
     EXPECT_FALSE(w.window.gblnDocSaved);
     EXPECT_EQ(w.window.sbrMain->Panels(QStringLiteral("MainText")).Text(),
               QStringLiteral("Line 1     Pos 6"));
+}
+
+TEST(MainWindow, ItsDialogsHaveOnlyACloseButtonInTheirTitleBar)
+{
+    ShownWindow w;
+    frmDateTime dateTime(&w.window);
+    frmParagraph paragraph(&w.window);
+    frmFind* find = frmFind::instance();
+    for (const QWidget* dialog : {static_cast<QWidget*>(&dateTime),
+                                  static_cast<QWidget*>(&paragraph), static_cast<QWidget*>(find)}) {
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << dialog->windowTitle().toStdString();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    }
+    find->Unload();
 }

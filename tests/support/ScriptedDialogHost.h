@@ -25,6 +25,7 @@ public:
         int style = 0;
         FileDialogRequest file;
         long flags = 0;
+        QWidget* owner = DialogHost::parentWindow(); // the window it was shown over
     };
 
     ScriptedDialogHost();

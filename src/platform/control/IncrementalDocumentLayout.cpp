@@ -1,5 +1,7 @@
 #include "platform/control/IncrementalDocumentLayout.h"
 
+#include "platform/control/LineStacking.h"
+
 #include <QPaintDevice>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -26,30 +28,9 @@ bool runningOnBuildQt()
     return same;
 }
 
-// How far the next line's top lies below this line's top, the way Qt's document layout stacks
-// lines.
-QFixed advanceOf(const QScriptLine& line, const QTextBlockFormat& format, qreal scaling)
-{
-    const qreal rawHeight =
-        std::ceil(line.ascent.toReal() + line.descent.toReal() + line.leading.toReal());
-    return QFixed::fromReal(format.lineHeight(rawHeight, scaling));
-}
-
 int endOf(const QScriptLine& line)
 {
     return line.from + line.length + line.trailingSpaces;
-}
-
-bool hasPlainLineStacking(const QTextBlockFormat& format)
-{
-    switch (format.lineHeightType()) {
-    case QTextBlockFormat::SingleHeight:
-    case QTextBlockFormat::ProportionalHeight:
-    case QTextBlockFormat::LineDistanceHeight:
-        return true;
-    default:
-        return false;
-    }
 }
 
 using CharAttributes = std::vector<QCharAttributes>;
@@ -141,7 +122,7 @@ struct LineGeometry {
 } // namespace
 
 IncrementalDocumentLayout::IncrementalDocumentLayout(QTextDocument* document)
-    : QTextDocumentLayout(document), m_blockCount(document->blockCount())
+    : ShiftedTextLayout(document), m_blockCount(document->blockCount())
 {
 }
 
@@ -184,6 +165,8 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
     const int blockCount = document()->blockCount();
     const bool sameParagraphs = blockCount == m_blockCount;
     m_blockCount = blockCount;
+    const bool laidOutAnew = std::max(oldLength, length) >= LargeChange ||
+                             (oldLength == 0 && length == document()->characterCount());
     if (std::max(oldLength, length) >= LargeChange) {
         // Qt lays a changed stretch out whole before returning: a paste of a thousand pages would
         // keep the window frozen for the time it takes. Laid out like a newly loaded document,
@@ -198,6 +181,7 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
         forgetAnalysis();
         QTextDocumentLayout::documentChanged(from, oldLength, length);
     }
+    makeRoomAfterChange(from, length, laidOutAnew);
     noteLayoutProgress();
 }
 
@@ -209,7 +193,7 @@ void IncrementalDocumentLayout::forgetAnalysis()
 
 void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
 {
-    QTextDocumentLayout::timerEvent(event);
+    ShiftedTextLayout::timerEvent(event);
     noteLayoutProgress();
 }
 
@@ -255,15 +239,13 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
 
     const QTextBlockFormat format = block.blockFormat();
     const QTextOption::WrapMode wrap = layout->textOption().wrapMode();
-    if (!hasPlainLineStacking(format) || block.textDirection() != Qt::LeftToRight ||
+    if (!linestacking::hasPlainLineStacking(format) || block.textDirection() != Qt::LeftToRight ||
         !layout->preeditAreaText().isEmpty() || document()->pageSize().height() > 0 ||
         !document()->rootFrame()->childFrames().isEmpty() ||
         (wrap != QTextOption::WordWrap && wrap != QTextOption::WrapAtWordBoundaryOrAnywhere))
         return false;
 
-    const qreal scaling = paintDevice() && paintDevice()->logicalDpiY() != qt_defaultDpi()
-                              ? qreal(paintDevice()->logicalDpiY()) / qt_defaultDpi()
-                              : 1.0;
+    const qreal scaling = linestacking::scalingFor(paintDevice());
     const LineGeometry first{oldLines[0].x.toReal(), oldLines[0].width.toReal()};
     const LineGeometry other =
         oldLines.size() > 1
@@ -308,7 +290,7 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
             return false;
         }
         line.setPosition(QPointF(geometry.x, y.toReal()));
-        y += advanceOf(engine->lines[index], format, scaling);
+        y += linestacking::advanceOf(engine->lines[index], format, scaling);
 
         // Once a line ends past the change at a break the old layout also had, the old lines
         // from there on hold the same text and stay as they were, moved.

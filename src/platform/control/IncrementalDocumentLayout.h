@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QtGui/private/qtextdocumentlayout_p.h>
+#include "platform/control/ShiftedTextLayout.h"
 
 class QTextBlock;
 
-// The editor view's document layout, built on Qt's own. Two things it does differently:
+// The editor view's document layout, built on Qt's own, with room for raised and lowered text.
+// Two more things it does differently:
 // - Qt lays a paragraph out again from its first line on every change, so typing in a paragraph
 //   of a hundred thousand characters shapes all of them per keystroke. For an edit inside one
 //   long paragraph this layout keeps the lines before the edit, breaks lines again from the one
@@ -12,7 +13,7 @@ class QTextBlock;
 //   prove safe goes to Qt's layout.
 // - Qt lays a changed stretch out whole before the change returns. A large change (a paste of a
 //   thousand pages) is laid out in the background instead, like a newly loaded document.
-class IncrementalDocumentLayout : public QTextDocumentLayout
+class IncrementalDocumentLayout : public ShiftedTextLayout
 {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "platform/control/RichTextBox.h"
 
 #include "platform/control/CarriedObjectHandler.h"
+#include "platform/control/DocumentPrinting.h"
 #include "platform/control/IncrementalDocumentLayout.h"
 #include "platform/control/PagePrinting.h"
 #include "platform/control/RichTextView.h"
@@ -20,6 +21,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QTextList>
 #include <QUrl>
@@ -797,22 +799,24 @@ void RichTextBox::SelPrint(QPrinter* printer) const
         printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
     const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
     const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
-    const auto print = [&](const QTextDocument& printed) {
+    const auto print = [&](QTextDocument& printed) {
         if (header.isEmpty() && footer.isEmpty())
-            printed.print(printer);
+            documentprinting::print(printed, *printer);
         else
             printWithHeaderAndFooter(printed, *printer, header, footer);
     };
     const QTextCursor c = cursor();
+    QTextDocument printed;
+    printed.setDefaultFont(m_document->defaultFont());
+    printed.setDefaultTextOption(m_document->defaultTextOption());
+    copyImageResources(*m_document, printed);
     if (!c.hasSelection()) {
-        print(*document());
+        printed.rootFrame()->setFrameFormat(m_document->rootFrame()->frameFormat());
+        QTextCursor(&printed).insertFragment(QTextDocumentFragment(m_document.get()));
     } else {
-        QTextDocument selection;
-        selection.setDefaultFont(m_document->defaultFont());
-        copyImageResources(*m_document, selection);
-        QTextCursor(&selection).insertFragment(c.selection());
-        print(selection);
+        QTextCursor(&printed).insertFragment(c.selection());
     }
+    print(printed);
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+class QAction;
+class QMimeData;
 class QPrinter;
 class QTextCharFormat;
 class QTextDocument;
@@ -129,14 +132,37 @@ public:
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);
 
-    // A paste request that the view receives by any path (keys, context menu, drag and drop)
-    // goes here when set; so do the view's own copy and cut requests.
+    // A paste request that the view receives by any path (keys, the view's own paste) goes here
+    // when set; so do the view's own copy and cut requests.
     void setPasteHandler(std::function<void()> handler);
     const std::function<void()>& pasteHandler() const { return m_pasteHandler; }
     void setCopyHandler(std::function<void()> handler) { m_copyHandler = std::move(handler); }
     const std::function<void()>& copyHandler() const { return m_copyHandler; }
     void setCutHandler(std::function<void()> handler) { m_cutHandler = std::move(handler); }
     const std::function<void()>& cutHandler() const { return m_cutHandler; }
+
+    // The commands the view's right-click menu offers, in order (nullptr: a separator). The
+    // actions are shown as they are, enabled or not. Without any, the view offers Qt's own menu.
+    void setContextMenuActions(QList<QAction*> actions)
+    {
+        m_contextMenuActions = std::move(actions);
+    }
+    const QList<QAction*>& contextMenuActions() const { return m_contextMenuActions; }
+
+    // A drop on the view, or a middle-click that inserts the primary selection.
+    struct Drop {
+        const QMimeData* data; // what is dropped
+        long position;         // where
+        bool ownSelection;     // the control's own selection, dragged within the document
+        bool copy;             // dragged with Ctrl: the selection also stays where it was
+    };
+    // Handles drops and middle-clicks when set (true: something was inserted); without one, the
+    // view does what Qt does.
+    void setDropHandler(std::function<bool(const Drop&)> handler)
+    {
+        m_dropHandler = std::move(handler);
+    }
+    const std::function<bool(const Drop&)>& dropHandler() const { return m_dropHandler; }
 
     // How the view treats a key before the window's shortcuts see it.
     enum class KeyClaim { Default, Claim, LeaveToShortcuts };
@@ -190,6 +216,8 @@ private:
     std::function<void()> m_copyHandler;
     std::function<void()> m_cutHandler;
     std::function<KeyClaim(int, int)> m_keyClaim;
+    QList<QAction*> m_contextMenuActions;
+    std::function<bool(const Drop&)> m_dropHandler;
 
     mutable std::vector<int> m_linesBeforeBlock;
     mutable bool m_lineCacheValid = false;

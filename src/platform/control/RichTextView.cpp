@@ -1,5 +1,6 @@
 #include "platform/control/RichTextView.h"
 
+#include "platform/control/DroppedContent.h"
 #include "platform/control/IncrementalDocumentLayout.h"
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Units.h"
@@ -11,14 +12,13 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
-
-#include <memory>
 
 namespace
 {
@@ -37,6 +37,7 @@ public:
     {
     }
 
+    bool isOf(const QTextDocument* document) const { return m_document == document; }
     QStringList formats() const override { return {RtfMime, TextMime}; }
     bool hasFormat(const QString& mimeType) const override
     {
@@ -69,6 +70,16 @@ RichTextView::RichTextView(RichTextBox* box, QWidget* parent) : QTextEdit(parent
 {
     setAcceptRichText(true);
     setTabChangesFocus(false);
+    connect(this, &QTextEdit::selectionChanged, this, &RichTextView::offerPrimarySelection);
+}
+
+void RichTextView::offerPrimarySelection()
+{
+    // Qt offers a selection made with the mouse or the keys; one made by a command (Select All,
+    // Find) is offered here too. The data is built only when another program asks for it.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (textCursor().hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
 }
 
 bool RichTextView::event(QEvent* event)
@@ -129,34 +140,60 @@ bool RichTextView::runClipboardHandler(const QKeyEvent& event)
 
 void RichTextView::contextMenuEvent(QContextMenuEvent* event)
 {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
-    // The menu's Cut and Copy go through the window's commands, like its keys do.
-    for (QAction* action : menu->actions()) {
-        const std::function<void()>* handler = nullptr;
-        if (action->objectName() == QLatin1String("edit-copy"))
-            handler = &m_box->copyHandler();
-        else if (action->objectName() == QLatin1String("edit-cut"))
-            handler = &m_box->cutHandler();
-        if (handler && *handler) {
-            disconnect(action, &QAction::triggered, nullptr, nullptr);
-            connect(action, &QAction::triggered, this, [handler] { (*handler)(); });
-        }
+    // The program's own commands, enabled as its menu has them, instead of Qt's menu whose
+    // commands bypass the program's clipboard and undo rules.
+    const QList<QAction*>& actions = m_box->contextMenuActions();
+    if (actions.isEmpty()) {
+        QTextEdit::contextMenuEvent(event);
+        return;
     }
-    menu->exec(event->globalPos());
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("editorMenu"));
+    for (QAction* action : actions) {
+        if (action)
+            menu.addAction(action);
+        else
+            menu.addSeparator();
+    }
+    menu.exec(event->globalPos());
 }
 
 void RichTextView::dropEvent(QDropEvent* event)
 {
-    // A drop is a paste request: it goes to the paste handler at the drop point, and the dragged
-    // text is never removed from where it came from.
-    if (!m_box->pasteHandler()) {
+    if (!m_box->dropHandler()) {
         QTextEdit::dropEvent(event);
         return;
     }
-    event->setDropAction(Qt::CopyAction);
+    // Qt takes its drop caret away when the drag leaves or drops.
+    QDragLeaveEvent leave;
+    QTextEdit::dragLeaveEvent(&leave);
+    const bool copy = event->modifiers().testFlag(Qt::ControlModifier);
+    const RichTextBox::Drop drop{event->mimeData(),
+                                 cursorForPosition(event->position().toPoint()).position(),
+                                 isOwnSelection(event->mimeData()), copy};
+    if (!m_box->dropHandler()(drop)) {
+        event->ignore();
+        return;
+    }
+    // Qt's drag leaves the text where it was after a move onto its own view: the handler moved it.
+    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
     event->accept();
-    setTextCursor(cursorForPosition(event->position().toPoint()));
-    m_box->pasteHandler()();
+}
+
+bool RichTextView::isOwnSelection(const QMimeData* data) const
+{
+    const auto* own = dynamic_cast<const LazySelectionMimeData*>(data);
+    return own && own->isOf(document());
+}
+
+void RichTextView::insertPrimarySelection(const QPoint& at)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* primary =
+        clipboard->supportsSelection() ? clipboard->mimeData(QClipboard::Selection) : nullptr;
+    if (!primary)
+        return;
+    m_box->dropHandler()({primary, cursorForPosition(at).position(), false, true});
 }
 
 void RichTextView::keyReleaseEvent(QKeyEvent* event)
@@ -167,7 +204,12 @@ void RichTextView::keyReleaseEvent(QKeyEvent* event)
 
 void RichTextView::mouseReleaseEvent(QMouseEvent* event)
 {
-    QTextEdit::mouseReleaseEvent(event);
+    // Middle-click inserts the primary selection, as X11 programs do; Qt's view would take it as
+    // a paste request, which inserts the clipboard.
+    if (event->button() == Qt::MiddleButton && m_box->dropHandler())
+        insertPrimarySelection(event->position().toPoint());
+    else
+        QTextEdit::mouseReleaseEvent(event);
     int button = 0;
     if (event->button() == Qt::LeftButton)
         button = 1;
@@ -190,6 +232,9 @@ bool RichTextView::canInsertFromMimeData(const QMimeData* source) const
 {
     if (!source || source->formats().isEmpty())
         return false;
+    // Drags offer to drop what a drop can insert.
+    if (m_box->dropHandler())
+        return isOwnSelection(source) || DroppedContent::isOffered(*source);
     return m_box->pasteHandler() ? true : QTextEdit::canInsertFromMimeData(source);
 }
 

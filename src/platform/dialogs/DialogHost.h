@@ -78,6 +78,20 @@ public:
     // The window that dialogs are shown over.
     static void setParentWindow(QWidget* window);
     static QWidget* parentWindow();
+
+    // While one lives, dialogs and message boxes are shown over `owner` instead: the messages of
+    // a modeless window belong to it, stay above it, and give the focus back to it.
+    class OwnerScope
+    {
+    public:
+        explicit OwnerScope(QWidget* owner);
+        ~OwnerScope();
+        OwnerScope(const OwnerScope&) = delete;
+        OwnerScope& operator=(const OwnerScope&) = delete;
+
+    private:
+        QWidget* m_previous;
+    };
 };
 
 // Shows a message box through the current host.

@@ -123,6 +123,16 @@ QWidget* DialogHost::parentWindow()
     return parentWindowRef();
 }
 
+DialogHost::OwnerScope::OwnerScope(QWidget* owner) : m_previous(parentWindowRef())
+{
+    parentWindowRef() = owner;
+}
+
+DialogHost::OwnerScope::~OwnerScope()
+{
+    parentWindowRef() = m_previous;
+}
+
 int MsgBox(const QString& prompt, int style, const QString& title)
 {
     // A message box without a title of its own is titled with the program's name.
@@ -133,9 +143,15 @@ int MsgBox(const QString& prompt, int style, const QString& title)
 int QtDialogHost::messageBox(const QString& prompt, int style, const QString& title)
 {
     const ButtonSet set = buttonsForStyle(style);
-    QMessageBox box(iconForStyle(style), title, prompt, set.buttons, parentWindow());
+    QWidget* owner = parentWindow();
+    QMessageBox box(iconForStyle(style), title, prompt, set.buttons, owner);
     box.setDefaultButton(set.defaultButton);
-    return resultFor(box.exec(), style);
+    const int answer = resultFor(box.exec(), style);
+    // The keyboard goes back to the window the message came from, whatever the window manager
+    // activates when the message closes.
+    if (owner && owner->isVisible())
+        owner->activateWindow();
+    return answer;
 }
 
 bool QtDialogHost::showFileDialog(FileDialogRequest& request)

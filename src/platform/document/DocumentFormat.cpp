@@ -16,6 +16,12 @@ double charOffsetTwips(const QTextCharFormat& format)
     return format.doubleProperty(CharOffsetTwips);
 }
 
+double proportionOf(int upDownProportion)
+{
+    const int percent = upDownProportion / 100;
+    return percent > 0 && percent <= 100 ? percent / 100.0 : 1.0;
+}
+
 double baselinePercentFor(double twips, double pointSize)
 {
     if (pointSize <= 0)

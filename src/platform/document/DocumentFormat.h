@@ -18,6 +18,15 @@ constexpr int CharOffsetTwips = QTextFormat::UserProperty + 1;
 // reads every kind as underlined; the kind only lets saving write the same control word back.
 constexpr int UnderlineKind = QTextFormat::UserProperty + 2;
 
+// Character property: the size of raised or lowered text relative to the text around it, as RTF
+// gives it in {\*\updnpropN} (an int: hundredths of a percent, a last digit 1 marking an automatic
+// offset). The shown size (fontPointSize) is already reduced; saving writes the full size back.
+constexpr int UpDownProportion = QTextFormat::UserProperty + 3;
+constexpr int FullProportion = 10000;
+
+// The factor an UpDownProportion value shrinks the text by (whole percents; 0 and out of range: 1).
+double proportionOf(int upDownProportion);
+
 // Image properties: the bytes the picture came from and their kind ("png", "jpeg", "wmf", "emf",
 // "dib", "bmp"), so saving writes what was read; and the size the picture is shown at, in twips.
 constexpr int ImageOriginalBytes = QTextFormat::UserProperty + 10;

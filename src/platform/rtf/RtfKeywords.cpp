@@ -191,6 +191,7 @@ constexpr Entry Entries[] = {
     {"v", Kw::V},
     {"fs", Kw::Fs},
     {"wlcharoffset", Kw::WlCharOffset},
+    {"updnprop", Kw::UpDnProp},
     {"afs", Kw::AFs},
     {"ab", Kw::AB},
     {"ai", Kw::AI},

@@ -72,6 +72,7 @@ enum class Kw : uint16_t {
     V,
     Fs,
     WlCharOffset,
+    UpDnProp,
     AFs,
     AB,
     AI,

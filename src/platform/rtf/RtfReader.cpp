@@ -71,6 +71,7 @@ struct CharState {
     int color = 0;
     int background = 0;
     int offsetCenti = 0; // hundredths of a twip
+    int upDnProp = 0;    // size of raised or lowered text, in hundredths of a percent
     int link = -1;
     int field = -1; // the field whose result this is (written back as that field)
     uint8_t bold = 0;
@@ -92,7 +93,7 @@ struct CharStateHash {
         auto mix = [&h](size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
         mix(static_cast<size_t>(s.halfPoints));
         mix(static_cast<size_t>(s.color) | (static_cast<size_t>(s.background) << 20));
-        mix(static_cast<size_t>(s.offsetCenti));
+        mix(static_cast<size_t>(s.offsetCenti) ^ (static_cast<size_t>(s.upDnProp) << 32));
         mix(static_cast<size_t>(s.link) ^ (static_cast<size_t>(s.field) << 24));
         mix(s.bold | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.vertical << 4) |
             (s.caps << 6) | (static_cast<size_t>(s.underline) << 8));
@@ -630,6 +631,14 @@ void Reader::onWord(const Token& token)
 
     if (g.star) {
         g.star = false;
+        if (kw == Kw::UpDnProp && m_stack.size() > 1) {
+            // {\*\updnpropN} sizes the raised or lowered text of the group around it.
+            m_stack[m_stack.size() - 2].chr.upDnProp =
+                token.hasParam ? std::clamp(token.param, 0, docformat::FullProportion) : 0;
+            skipGroup();
+            popGroup();
+            return;
+        }
         if (!isDestination(kw)) {
             // An optional destination we do not know: carry the group, or skip it.
             carryGroup(std::string_view(token.data, static_cast<size_t>(token.length)));
@@ -1766,8 +1775,13 @@ int Reader::charFormatFor(const CharState& s)
         f.setFontFamilies(families);
     if (s.field >= 0 && s.field < static_cast<int>(m_fieldGroups.size()))
         f.setProperty(carried::FieldInstruction, m_fieldGroups[static_cast<size_t>(s.field)]);
-    const double points = s.halfPoints / 2.0;
+    // Raised or lowered text with a proportional size is shown at that size.
+    const bool proportional = s.offsetCenti != 0 && s.upDnProp > 0;
+    const double points =
+        s.halfPoints / 2.0 * (proportional ? docformat::proportionOf(s.upDnProp) : 1.0);
     f.setFontPointSize(points);
+    if (proportional)
+        f.setProperty(docformat::UpDownProportion, s.upDnProp);
     f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(s.italic);
     f.setFontUnderline(s.underline != 0);

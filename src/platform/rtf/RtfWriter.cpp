@@ -387,7 +387,13 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         p += "\\loch";
     }
     appendWord(p, "\\f", fontNumber(familyOf(format, m_defaultFamily)));
-    const qreal points = format.fontPointSize() > 0 ? format.fontPointSize() : m_defaultPointSize;
+    const double offset = docformat::charOffsetTwips(format);
+    // Raised or lowered text read with a proportional size is written as it came: the full size,
+    // then the proportion.
+    const int proportion = offset != 0 ? format.intProperty(docformat::UpDownProportion) : 0;
+    qreal points = format.fontPointSize() > 0 ? format.fontPointSize() : m_defaultPointSize;
+    if (proportion > 0)
+        points /= docformat::proportionOf(proportion);
     appendWord(p, "\\fs", std::max(1L, std::lround(points * 2)));
     if (format.fontWeight() >= QFont::DemiBold)
         p += "\\b";
@@ -409,8 +415,11 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         appendWord(p, "\\cf", colorNumber(format.foreground().color()));
     if (format.background().style() != Qt::NoBrush)
         appendWord(p, "\\highlight", colorNumber(format.background().color()));
-    const double offset = docformat::charOffsetTwips(format);
     if (offset != 0) {
+        if (proportion > 0) {
+            appendWord(p, "{\\*\\updnprop", proportion);
+            p += '}';
+        }
         const long halfPoints = std::lround(offset / 10.0);
         if (halfPoints > 0)
             appendWord(p, "\\up", halfPoints);

@@ -70,6 +70,41 @@ TEST(RtfCharacterFormatting, OffsetsSuperscriptAndSubscript)
     EXPECT_EQ(formatOf(*d, "k").fontCapitalization(), QFont::SmallCaps);
 }
 
+TEST(RtfCharacterFormatting, ProportionalRaisedTextIsShownSmallerAndWrittenBackAsRead)
+{
+    // As LibreOffice writes subscripts and superscripts: an offset and a proportional size.
+    auto d =
+        readRtf(doc("\\fs24 a{\\*\\updnprop8000}\\dn2 b\\plain\\fs24 c{{\\*\\updnprop5801}\\up9 d}"
+                    "{\\*\\updnprop8000} e\\par"));
+    EXPECT_DOUBLE_EQ(formatOf(*d, "a").fontPointSize(), 12.0);
+    EXPECT_DOUBLE_EQ(formatOf(*d, "b").fontPointSize(), 9.6);
+    EXPECT_DOUBLE_EQ(docformat::charOffsetTwips(formatOf(*d, "b")), -20.0);
+    EXPECT_DOUBLE_EQ(formatOf(*d, "b").baselineOffset(), docformat::baselinePercentFor(-20, 9.6));
+    EXPECT_DOUBLE_EQ(formatOf(*d, "c").fontPointSize(), 12.0) << "\\plain ends it";
+    EXPECT_DOUBLE_EQ(formatOf(*d, "d").fontPointSize(), 12.0 * 0.58);
+    EXPECT_DOUBLE_EQ(formatOf(*d, "e").fontPointSize(), 12.0) << "a proportion without an offset";
+
+    const QByteArray written = rtf::write(*d);
+    EXPECT_TRUE(written.contains("\\fs24{\\*\\updnprop8000}\\dn2")) << written.toStdString();
+    EXPECT_TRUE(written.contains("\\fs24{\\*\\updnprop5801}\\up9")) << written.toStdString();
+    auto again = readRtf(written);
+    EXPECT_EQ(formatOf(*again, "b"), formatOf(*d, "b"));
+    EXPECT_EQ(formatOf(*again, "d"), formatOf(*d, "d"));
+}
+
+TEST(RtfCharacterFormatting, OurOwnOffsetsAreWrittenWithoutAProportion)
+{
+    QTextDocument d;
+    QTextCursor cursor(&d);
+    QTextCharFormat raised;
+    raised.setFontPointSize(12);
+    docformat::setCharOffsetTwips(raised, 60, 12);
+    cursor.insertText(QStringLiteral("x"), raised);
+    const QByteArray written = rtf::write(d);
+    EXPECT_TRUE(written.contains("\\fs24\\up6")) << written.toStdString();
+    EXPECT_FALSE(written.contains("updnprop"));
+}
+
 TEST(RtfParagraphFormatting, PardResetsParagraphPropertiesOnly)
 {
     auto d = readRtf(doc("\\pard\\qc\\li720\\ri360\\fi-240\\sb120\\sa240\\b centred\\par "

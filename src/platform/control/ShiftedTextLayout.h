@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QtGui/private/qtextdocumentlayout_p.h>
+
+class QTextBlock;
+
+// A document layout that gives raised and lowered text room. Qt stacks lines by the heights of
+// their fonts alone: text moved off the baseline is cut off at the top of the view or drawn over
+// the neighbouring line, and the underline of a line that holds lowered text is drawn below the
+// line, where the next line's painting covers it. Here each line that holds such text grows by
+// as much as the text reaches beyond it, above or below; the lines and paragraphs after it move
+// down. The layout is for one long page (the editor's, and the one printing cuts into pages).
+class ShiftedTextLayout : public QTextDocumentLayout
+{
+    Q_OBJECT
+public:
+    explicit ShiftedTextLayout(QTextDocument* document);
+
+    // Lays the whole document out now, with the room raised and lowered text needs (Qt's own
+    // call for this lays out without telling the layout).
+    void layOutWholeDocument();
+
+    // Whether the paragraph holds text raised or lowered from the baseline.
+    static bool holdsShiftedText(const QTextBlock& block);
+
+protected:
+    void documentChanged(int from, int oldLength, int length) override;
+    void timerEvent(QTimerEvent* event) override;
+
+    // Gives room in the paragraphs that a change laid out again (`laidOutAnew`: the whole
+    // document) and in those the layout has reached since the last call.
+    void makeRoomAfterChange(int from, int length, bool laidOutAnew);
+    void makeRoomInNewlyLaidOut();
+
+private:
+    // Grows the lines of the laid-out paragraph that need it; true when any line changed.
+    bool growLines(const QTextBlock& block) const;
+    // Grows the paragraphs from `block` up to `end`, noting the first one that changed.
+    void growParagraphs(QTextBlock block, const QTextBlock& end, QTextBlock& firstGrown) const;
+    // Moves the paragraphs after `grown` to follow its new height, or, given none, those after
+    // paragraphs grown while a lazy layout was under way, once it has ended.
+    void moveParagraphsAfter(const QTextBlock& grown);
+
+    int m_checkedBlocks = 0; // the paragraphs before this one have their room
+    int m_blockCount = 0;
+    bool m_moveWaits = false; // paragraphs grew during a lazy layout
+};
