@@ -75,7 +75,7 @@ QString freeNameIn(const QString& folder, const QString& fileName)
 QString defaultFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is ignored, as the XDG base directory rules say.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::home().filePath(QStringLiteral(".local/state"));
     return QDir(state).filePath(QStringLiteral("wordlark/recovery"));

@@ -18,17 +18,6 @@ namespace
 // Width a table takes when its columns say nothing usable: the text width of a letter page.
 constexpr int DefaultTableWidth = 9360;
 
-int twips(qreal pixels)
-{
-    return static_cast<int>(std::lround(pixels * 15.0));
-}
-
-void appendWord(std::string& out, const char* word, long long value)
-{
-    out += word;
-    out += std::to_string(value);
-}
-
 // The right edge of each column, in twips from the table's left edge.
 std::vector<int> columnEdges(const QTextTable& table)
 {

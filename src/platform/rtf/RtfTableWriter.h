@@ -13,6 +13,11 @@ class QTextTable;
 namespace rtf::detail
 {
 
+// A control word with its number (\\fs24), appended to `out`.
+void appendWord(std::string& out, const char* word, long long value);
+// Qt's pixels (at the writer's 96 dpi) in twips, rounded.
+int twips(qreal pixels);
+
 // What the table writer needs of the document writer.
 class TableSink
 {

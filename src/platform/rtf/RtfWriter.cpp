@@ -48,17 +48,6 @@ void appendInt(std::string& out, long long value)
     out.append(p, static_cast<size_t>(buffer + sizeof(buffer) - p));
 }
 
-void appendWord(std::string& out, const char* word, long long value)
-{
-    out += word;
-    appendInt(out, value);
-}
-
-int twips(qreal pixels)
-{
-    return static_cast<int>(std::lround(pixels * 15.0));
-}
-
 // How each ASCII character is written: 0 as it is, 1 escaped with a backslash, 2 as \tab, 3 left
 // out.
 struct AsciiClass {
@@ -1000,6 +989,17 @@ void Writer::writeHeader(std::string& header, bool wholeDocument) const
 }
 
 } // namespace
+
+void appendWord(std::string& out, const char* word, long long value)
+{
+    out += word;
+    appendInt(out, value);
+}
+
+int twips(qreal pixels)
+{
+    return static_cast<int>(std::lround(pixels * 15.0));
+}
 
 QByteArray writeDocument(const QTextDocument& document, int start, int end, bool wholeDocument)
 {
