@@ -37,9 +37,12 @@ constexpr int ImageGoalHeightTwips = QTextFormat::UserProperty + 13;
 // then writes the original bytes back as they were.
 constexpr int ImageIsPlaceholder = QTextFormat::UserProperty + 14;
 
-// Paragraph properties Qt has no place for: keep with the next paragraph (bool), and the leader
-// of each tab stop (a string with one character per tab position, ' ' for none).
+// Paragraph properties Qt has no place for: keep with the next paragraph (bool), keep the
+// paragraph's lines on one page (bool; not Qt's nonBreakableLines, which stops the lines from
+// wrapping at all), and the leader of each tab stop (a string with one character per tab
+// position, ' ' for none).
 constexpr int KeepWithNext = QTextFormat::UserProperty + 30;
+constexpr int KeepTogether = QTextFormat::UserProperty + 34;
 constexpr int TabLeaders = QTextFormat::UserProperty + 31;
 // Paragraph property: the number of the paragraph's style in the stylesheet the document carries.
 constexpr int ParagraphStyle = QTextFormat::UserProperty + 33;

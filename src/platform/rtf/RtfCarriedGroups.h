@@ -29,18 +29,19 @@ namespace carried
 // The object type of a character that stands for inline groups.
 constexpr int InlineObjectType = QTextFormat::UserObject + 1;
 
+// Property numbers 50 and up, clear of the document's own (DocumentFormat.h).
 // Properties of that character: the groups' bytes, how it is drawn and the label drawn for it.
-constexpr int GroupBytes = QTextFormat::UserProperty + 40;
-constexpr int LookProperty = QTextFormat::UserProperty + 41;
-constexpr int Label = QTextFormat::UserProperty + 42;
+constexpr int GroupBytes = QTextFormat::UserProperty + 50;
+constexpr int LookProperty = QTextFormat::UserProperty + 51;
+constexpr int Label = QTextFormat::UserProperty + 52;
 
 // Character property of a field's result text: the field's instruction group as read
 // (`{\*\fldinst ...}`), so that the text is written back as the same field.
-constexpr int FieldInstruction = QTextFormat::UserProperty + 43;
+constexpr int FieldInstruction = QTextFormat::UserProperty + 53;
 
 // Image property: the object or shape group (`{\object ...}`, `{\shp ...}`) the picture was shown
 // from, written back instead of the picture alone.
-constexpr int ObjectBytes = QTextFormat::UserProperty + 44;
+constexpr int ObjectBytes = QTextFormat::UserProperty + 54;
 
 // How an inline group shows in the text.
 enum class Look : int {

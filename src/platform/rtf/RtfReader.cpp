@@ -1711,7 +1711,7 @@ int Reader::blockFormatFor(const BlockKey& key)
     if (key.pageBreak)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (p.keep)
-        f.setNonBreakableLines(true);
+        f.setProperty(docformat::KeepTogether, true);
     if (p.keepNext)
         f.setProperty(docformat::KeepWithNext, true);
     if (p.style > 0)

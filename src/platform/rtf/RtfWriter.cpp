@@ -555,7 +555,7 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
     }
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         out += "\\pagebb";
-    if (f.nonBreakableLines())
+    if (f.boolProperty(docformat::KeepTogether))
         out += "\\keep";
     if (f.boolProperty(docformat::KeepWithNext))
         out += "\\keepn";

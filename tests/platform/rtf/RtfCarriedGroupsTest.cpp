@@ -290,7 +290,9 @@ TEST(RtfCarriedGroups, KeepingLeadersSpacingAndEastAsianFontsAreReadAndWritten)
                 "\\pard {\\striked1 two}{\\strike one}{\\expndtw40 wide}"
                 "{\\loch\\f0\\hich\\f0\\dbch\\af3\\f3 \\'93\\'fa}\\par}");
     const QTextBlockFormat first = paragraph(*d, 0).blockFormat();
-    EXPECT_TRUE(first.nonBreakableLines());
+    // Kept together on a page, yet its lines still wrap.
+    EXPECT_TRUE(first.boolProperty(docformat::KeepTogether));
+    EXPECT_FALSE(first.nonBreakableLines());
     EXPECT_TRUE(first.boolProperty(docformat::KeepWithNext));
     ASSERT_EQ(first.tabPositions().size(), 3);
     EXPECT_EQ(first.tabPositions()[0].type, QTextOption::RightTab);
