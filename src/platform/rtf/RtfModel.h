@@ -11,6 +11,7 @@
 #include <QTextTableCellFormat>
 #include <QTextTableFormat>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -24,6 +25,13 @@ class QTextDocument;
 // it whole.
 namespace rtf::detail
 {
+
+// The longest length the reader takes, in twips (22 inches); longer ones are clamped to it.
+constexpr int MaxTwips = 31680;
+inline int clampTwips(int v)
+{
+    return std::clamp(v, -MaxTwips, MaxTwips);
+}
 
 struct Run {
     int start = 0; // into Model::text

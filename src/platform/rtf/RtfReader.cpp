@@ -41,7 +41,6 @@ constexpr int MaxUnicodeSkip = 16;
 constexpr qsizetype MaxCarriedBytes = 256 * 1024 * 1024;
 constexpr int MaxCarriedObjects = 1 << 20;
 constexpr size_t MaxHiddenBytes = 16 * 1024 * 1024;
-constexpr int MaxTwips = 31680; // 22 inches
 constexpr int NoFont = INT_MIN;
 
 enum class Dest : uint8_t {
@@ -234,11 +233,6 @@ bool isDestination(Kw kw)
     default:
         return false;
     }
-}
-
-int clampTwips(int v)
-{
-    return std::clamp(v, -MaxTwips, MaxTwips);
 }
 
 // The target of a HYPERLINK field instruction, or an empty string.

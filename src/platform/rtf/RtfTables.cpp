@@ -12,17 +12,11 @@ namespace rtf::detail
 namespace
 {
 
-constexpr int MaxTwips = 31680;
 constexpr int MaxCellDefs = 128;
 // Edges of cells in different rows closer than this are one column edge.
 constexpr int EdgeTolerance = 10;
 constexpr int DefaultCellWidth = 1440;
 constexpr int MinCellWidth = 15;
-
-int clampTwips(int v)
-{
-    return std::clamp(v, -MaxTwips, MaxTwips);
-}
 
 // Sorted edges, those within EdgeTolerance of a smaller one dropped.
 std::vector<int> gridOf(std::vector<int> edges)
