@@ -237,6 +237,12 @@ bool cCustomClipboard::SetBinaryData(long lFormatId, const ByteList& bData)
     return false;
 }
 
+bool cCustomClipboard::SetBinaryDataLater(long lFormatId, std::function<QByteArray()> render)
+{
+    ClipboardNotOpen();
+    return SetClipboardDataLater(formatNumber(lFormatId), std::move(render));
+}
+
 bool cCustomClipboard::SetClipboardMemoryHandle(long lFormatId, long hMem)
 {
     return SetClipboardData(formatNumber(lFormatId), HGLOBAL(quint32(hMem))) != 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/core/Error.h"
 
 #include <QByteArray>
@@ -97,6 +99,9 @@ public:
     long GetClipboardMemoryHandle(long lFormatId);
     bool SetBinaryData(long lFormatId, const ByteList& bData);
     bool SetClipboardMemoryHandle(long lFormatId, long hMem);
+    // Puts the format on the clipboard with data that `render` makes only when a program asks
+    // for it: for a format that is costly to make and seldom wanted.
+    bool SetBinaryDataLater(long lFormatId, std::function<QByteArray()> render);
     bool GetTextData(long lFormatId, QString& sTextOut);
     bool SetTextData(long lFormatId, const QString& sText);
     bool GetFileList(StringList& sFiles, long& iFileCount);

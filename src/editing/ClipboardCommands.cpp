@@ -6,6 +6,9 @@
 #include "platform/clipboard/ClipboardLayer.h"
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Error.h"
+#include "platform/rtf/Rtf.h"
+
+#include <QTextDocument>
 
 namespace
 {
@@ -34,6 +37,19 @@ ByteList unicodeTextBlock(const QString& text)
     return ByteList(0, bytes);
 }
 
+// The HTML of RTF, made when a program asks for it: building HTML of a long selection takes longer
+// than the rest of Copy, and most programs paste the RTF or the text.
+QByteArray htmlOfRtf(const QByteArray& rtf)
+{
+    QTextDocument document;
+    try {
+        rtf::read(rtf, document);
+    } catch (const rtf::FormatError&) {
+        return QByteArray(); // the RTF was written here: this does not happen
+    }
+    return document.toHtml().toUtf8();
+}
+
 } // namespace
 
 void frmRTBEditor::RegisterRichTextFormat()
@@ -56,10 +72,11 @@ void frmRTBEditor::mnuCopy_Click()
     // copied earlier stays beside the selection for a paste elsewhere to prefer.
     withClipboardOpen(*m_cClip, quintptr(winId()), [this] {
         m_cClip->ClearClipboard();
-        m_cClip->SetTextData(m_lId, QString::fromLatin1(rtbEditor->SelRTF()));
+        const QByteArray rtf = rtbEditor->SelRTF();
+        m_cClip->SetTextData(m_lId, QString::fromLatin1(rtf));
         m_cClip->SetBinaryData(win32::CF_UNICODETEXT, unicodeTextBlock(rtbEditor->SelPlainText()));
-        m_cClip->SetBinaryData(m_cClip->AddFormat(QStringLiteral("text/html")),
-                               ByteList(0, rtbEditor->SelHTML().toUtf8()));
+        m_cClip->SetBinaryDataLater(m_cClip->AddFormat(QStringLiteral("text/html")),
+                                    [rtf] { return htmlOfRtf(rtf); });
     });
     UpdateEditCommands();
 }

@@ -115,6 +115,11 @@ HGLOBAL SetClipboardData(UINT format, HGLOBAL hMem)
     return clipboardBackend().SetClipboardData(format, hMem);
 }
 
+bool SetClipboardDataLater(UINT format, std::function<QByteArray()> render)
+{
+    return clipboardBackend().SetClipboardDataLater(format, std::move(render));
+}
+
 UINT DragQueryFileA(HGLOBAL hDrop, UINT iFile, char* lpszFile, UINT cch)
 {
     // The reader of the last block asked about is kept, so that reading its names one after the
@@ -185,6 +190,18 @@ bool ClipboardBackend::CloseClipboard()
     m_open = false;
     m_openWindow = 0;
     return true;
+}
+
+bool ClipboardBackend::SetClipboardDataLater(win32::UINT format, std::function<QByteArray()> render)
+{
+    if (!isOpen())
+        return false;
+    const win32::HGLOBAL block = globalAllocCopy(render());
+    if (block && SetClipboardData(format, block))
+        return true;
+    if (block)
+        win32::GlobalFree(block);
+    return false;
 }
 
 ClipboardBackend& clipboardBackend()

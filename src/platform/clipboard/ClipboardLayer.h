@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The system clipboard in the vocabulary the program's clipboard class is written in: open and
 // close it on behalf of a window, empty it, register formats by name, count, enumerate and test
 // formats by number, and move memory blocks (GlobalMemory.h) in and out by format number.
@@ -83,6 +85,11 @@ HGLOBAL GetClipboardData(UINT format);
 // caller's.
 HGLOBAL SetClipboardData(UINT format, HGLOBAL hMem);
 
+// Puts `format` on the clipboard like SetClipboardData, without its data yet: `render` makes the
+// data the first time a program asks for it (the platform's delayed rendering, with the renderer
+// given here instead of sent to the owner window). Needs the clipboard open.
+bool SetClipboardDataLater(UINT format, std::function<QByteArray()> render);
+
 // --- File-drop blocks ---
 
 // Reads the file-drop block `hDrop` (DropFiles.h): `iFile` 0xFFFFFFFF gives the number of names;
@@ -124,6 +131,8 @@ public:
     virtual bool IsClipboardFormatAvailable(win32::UINT format) = 0;
     virtual win32::HGLOBAL GetClipboardData(win32::UINT format) = 0;
     virtual win32::HGLOBAL SetClipboardData(win32::UINT format, win32::HGLOBAL hMem) = 0;
+    // See win32::SetClipboardDataLater. A backend that cannot wait makes the data at once.
+    virtual bool SetClipboardDataLater(win32::UINT format, std::function<QByteArray()> render);
 
     // The plain text, read as the runtime's clipboard object does (the caller has checked that
     // the clipboard can be opened).

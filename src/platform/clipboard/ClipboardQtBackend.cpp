@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <map>
 
 using namespace win32;
 
@@ -345,20 +347,72 @@ bool replaces(UINT format, const QString& type)
     return false;
 }
 
+} // namespace
+
+// A QMimeData of this program's, some of whose types are made only when a program asks for them.
+class OwnMimeData : public QMimeData
+{
+public:
+    void setLater(const QString& type, std::function<QByteArray()> render)
+    {
+        m_later[type] = std::move(render);
+    }
+    // How the type is made when asked for; none once it is made, or for a type made at once.
+    std::function<QByteArray()> laterFor(const QString& type) const
+    {
+        const auto it = m_later.find(type);
+        return it == m_later.end() ? std::function<QByteArray()>() : it->second;
+    }
+    QStringList formats() const override
+    {
+        QStringList all = QMimeData::formats();
+        for (const auto& entry : m_later) {
+            if (!all.contains(entry.first))
+                all.append(entry.first);
+        }
+        return all;
+    }
+    bool hasFormat(const QString& type) const override
+    {
+        return m_later.count(type) > 0 || QMimeData::hasFormat(type);
+    }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType metaType) const override
+    {
+        if (const auto it = m_later.find(type); it != m_later.end()) {
+            const std::function<QByteArray()> render = std::move(it->second);
+            m_later.erase(it);
+            const_cast<OwnMimeData*>(this)->setData(type, render());
+        }
+        return QMimeData::retrieveData(type, metaType);
+    }
+
+private:
+    mutable std::map<QString, std::function<QByteArray()>> m_later;
+};
+
+namespace
+{
+
 QStringList ownTypesOf(const QMimeData* data)
 {
     return data ? data->property(OwnTypesProperty).toStringList() : QStringList();
 }
 
-// Copies the MIME types of `from` for which `keep` holds into `to`.
-template <typename Keep> void copyTypes(const QMimeData* from, QMimeData* to, Keep keep)
+// Copies the MIME types of `from` for which `keep` holds into `to`; a type of ours not made yet
+// goes over as the way to make it.
+template <typename Keep> void copyTypes(const QMimeData* from, OwnMimeData* to, Keep keep)
 {
     if (!from)
         return;
+    const auto* own = dynamic_cast<const OwnMimeData*>(from);
     for (const QString& type : from->formats()) {
         if (!keep(type))
             continue;
-        if (type == QtImage)
+        if (std::function<QByteArray()> render = own ? own->laterFor(type) : nullptr)
+            to->setLater(type, std::move(render));
+        else if (type == QtImage)
             to->setImageData(from->imageData());
         else
             to->setData(type, from->data(type));
@@ -582,18 +636,39 @@ HGLOBAL ClipboardQtBackend::SetClipboardData(UINT format, HGLOBAL hMem)
     GlobalBlockView view;
     if (!isOpen() || format == 0 || !globalPeek(hMem, view) || mimeTypeFor(format).isEmpty())
         return 0;
-    QClipboard* board = clipboard();
-    if (!board)
+    if (!clipboard())
         return 0;
     syncBlocks();
     for (const auto& [f, block] : m_blocks) {
         if (block == hMem && f != format)
             return 0; // already the clipboard's under another format
     }
+    if (!putBesideTheRest(format, hMem,
+                          [&](OwnMimeData* merged) { return writeFormat(merged, format, hMem); }))
+        return 0;
+    m_blocks[format] = hMem;
+    return hMem;
+}
 
+bool ClipboardQtBackend::SetClipboardDataLater(UINT format, std::function<QByteArray()> render)
+{
+    // Only formats carried as their bytes under one MIME type wait to be made.
+    QString name;
+    if (!isOpen() || kindOf(format, &name) != Kind::Named || !render || !clipboard())
+        return false;
+    syncBlocks();
+    return putBesideTheRest(format, 0, [&](OwnMimeData* merged) {
+        merged->setLater(namedFormatType(format, name), std::move(render));
+        return true;
+    });
+}
+
+bool ClipboardQtBackend::putBesideTheRest(UINT format, HGLOBAL kept,
+                                          const std::function<bool(OwnMimeData*)>& write)
+{
     const QMimeData* before = current();
     const QStringList ownBefore = ownTypesOf(before);
-    auto* merged = new QMimeData;
+    auto* merged = new OwnMimeData;
     QStringList foreign;
     copyTypes(before, merged, [&](const QString& type) {
         if (replaces(format, type))
@@ -602,9 +677,9 @@ HGLOBAL ClipboardQtBackend::SetClipboardData(UINT format, HGLOBAL hMem)
             foreign.append(type);
         return true;
     });
-    if (!writeFormat(merged, format, hMem)) {
+    if (!write(merged)) {
         delete merged;
-        return 0;
+        return false;
     }
     QStringList own;
     for (const QString& type : merged->formats()) {
@@ -618,7 +693,7 @@ HGLOBAL ClipboardQtBackend::SetClipboardData(UINT format, HGLOBAL hMem)
         const bool sameCarrier = it->first == format || (kindOf(it->first) == kindOf(format) &&
                                                          kindOf(format) == Kind::Text);
         if (sameCarrier) {
-            if (it->second != hMem)
+            if (it->second != kept)
                 GlobalFree(it->second);
             it = m_blocks.erase(it);
         } else {
@@ -626,8 +701,7 @@ HGLOBAL ClipboardQtBackend::SetClipboardData(UINT format, HGLOBAL hMem)
         }
     }
     install(merged);
-    m_blocks[format] = hMem;
-    return hMem;
+    return true;
 }
 
 QString ClipboardQtBackend::plainText()
@@ -653,7 +727,7 @@ bool ClipboardQtBackend::removeOwnContent()
     if (foreign.isEmpty()) {
         install(nullptr);
     } else {
-        auto* others = new QMimeData;
+        auto* others = new OwnMimeData;
         copyTypes(data, others, [&](const QString& type) { return foreign.contains(type); });
         install(others);
     }

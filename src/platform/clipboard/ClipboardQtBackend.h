@@ -11,6 +11,7 @@
 
 class QClipboard;
 class QMimeData;
+class OwnMimeData;
 class QObject;
 
 // The desktop's clipboard through QClipboard. Formats and MIME types:
@@ -53,6 +54,7 @@ public:
     bool IsClipboardFormatAvailable(win32::UINT format) override;
     win32::HGLOBAL GetClipboardData(win32::UINT format) override;
     win32::HGLOBAL SetClipboardData(win32::UINT format, win32::HGLOBAL hMem) override;
+    bool SetClipboardDataLater(win32::UINT format, std::function<QByteArray()> render) override;
     QString plainText() override;
     bool removeOwnContent() override;
 
@@ -64,6 +66,11 @@ private:
     void freeBlocks();
     // Puts `data` on the clipboard, without counting it as a change by someone else.
     void install(QMimeData* data);
+    // Puts a new QMimeData on the clipboard with what it held before and `format`, which `write`
+    // adds (false when it cannot); the kept blocks of what `format` replaces, other than
+    // `kept`, are freed.
+    bool putBesideTheRest(win32::UINT format, win32::HGLOBAL kept,
+                          const std::function<bool(OwnMimeData*)>& write);
 
     QPointer<QObject> m_watcher;
     bool m_changed = true;

@@ -339,11 +339,6 @@ QString RichTextBox::SelPlainText() const
     return plainTextOfRange(*document(), c.selectionStart(), c.selectionEnd());
 }
 
-QString RichTextBox::SelHTML() const
-{
-    return QTextDocumentFragment(cursor()).toHtml();
-}
-
 QString RichTextBox::Text() const
 {
     return document()->toPlainText();

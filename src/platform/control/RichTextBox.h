@@ -59,10 +59,9 @@ public:
     QString SelText() const;
     void setSelText(const QString& text);
 
-    // The selection as other programs take it from the clipboard: plain text (see
-    // plainTextOfRange) and HTML (as far as HTML carries the formatting; RTF is the faithful copy).
+    // The selection as plain text, as other programs take it from the clipboard (see
+    // plainTextOfRange).
     QString SelPlainText() const;
-    QString SelHTML() const;
 
     long SelStart() const;
     void setSelStart(long start);

@@ -256,6 +256,37 @@ TEST_F(QtClipboardTest, BitmapsAndOtherFormats)
     EXPECT_EQ(mime()->html(), QStringLiteral("<i>caf\u00E9</i>"));
 }
 
+TEST_F(QtClipboardTest, DataMadeLaterIsMadeOnceAndOnlyWhenAskedFor)
+{
+    int made = 0;
+    const long html = clip.AddFormat(QStringLiteral("text/html"));
+    ASSERT_TRUE(clip.ClipboardOpen(TestWindow));
+    ASSERT_TRUE(clip.SetBinaryDataLater(html, [&made] {
+        ++made;
+        return QByteArray("<b>late</b>");
+    }));
+    // Formats set after it carry it over, still unmade; only formats the clipboard can carry as
+    // bytes under one MIME type wait (plain text does not).
+    ASSERT_TRUE(clip.SetTextData(rtf, QStringLiteral("{\\rtf1 late}")));
+    EXPECT_FALSE(clip.SetBinaryDataLater(CF_UNICODETEXT, [] { return QByteArray("x\0\0\0", 4); }));
+    clip.ClipboardClose();
+    EXPECT_EQ(made, 0);
+    EXPECT_TRUE(types().contains(QStringLiteral("text/html")));
+    EXPECT_TRUE(types().contains(QStringLiteral("text/rtf")));
+
+    // Another program asks: it is made now, once.
+    EXPECT_EQ(mime()->data(QStringLiteral("text/html")), QByteArray("<b>late</b>"));
+    EXPECT_EQ(mime()->data(QStringLiteral("text/html")), QByteArray("<b>late</b>"));
+    EXPECT_EQ(made, 1);
+    // This program reads it like any other format.
+    ASSERT_TRUE(clip.ClipboardOpen(TestWindow));
+    ByteList read;
+    ASSERT_TRUE(clip.GetBinaryData(html, read));
+    EXPECT_TRUE(read.bytes.startsWith("<b>late</b>"));
+    clip.ClipboardClose();
+    EXPECT_EQ(made, 1);
+}
+
 TEST_F(QtClipboardTest, TheClipboardObjectMustBeOpenLikeAnyOther)
 {
     ClipboardQtBackend& desktop = static_cast<ClipboardQtBackend&>(clipboardBackend());
