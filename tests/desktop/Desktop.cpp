@@ -214,6 +214,20 @@ QString Desktop::windowProperty(const QString& window, const QString& property) 
     return quotedValue(run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, property}).out);
 }
 
+QStringList Desktop::windowAtoms(const QString& window, const QString& property) const
+{
+    // xprop writes `NAME(ATOM) = FIRST, SECOND`.
+    const QString line = QString::fromUtf8(
+        run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, property}).out);
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (!line.contains(QLatin1String("(ATOM)")) || equals < 0)
+        return {};
+    QStringList atoms = line.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& atom : atoms)
+        atom = atom.trimmed();
+    return atoms;
+}
+
 void Desktop::key(const QString& keys) const
 {
     QStringList arguments = {QStringLiteral("key"), QStringLiteral("--delay"),

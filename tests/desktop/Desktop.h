@@ -64,6 +64,8 @@ public:
     bool waitForActiveWindow(const QString& title) const;
     // A text property of a window as the window manager reads it (WM_NAME, _NET_WM_NAME ...).
     QString windowProperty(const QString& window, const QString& property) const;
+    // A list of atoms of a window (_NET_WM_WINDOW_TYPE, _NET_WM_ALLOWED_ACTIONS ...), in order.
+    QStringList windowAtoms(const QString& window, const QString& property) const;
 
     // --- Input, to the window that has the focus ---
 

@@ -93,6 +93,49 @@ TEST_F(DesktopTest, FindAndReplaceOpenWithTheFocusInFindWhat)
         << screen.clipboard().toStdString();
 }
 
+TEST_F(DesktopTest, DialogTitleBarsOfferTheCloseButtonOnly)
+{
+    auto app = start({}, Untitled);
+    // Each dialog with its keys, its own type under openbox, and the keys that close it.
+    struct Dialog {
+        const char* title;
+        const char* keys;
+        const char* ownType;
+    };
+    const Dialog dialogs[] = {
+        {"Find", "ctrl+f", "_NET_WM_WINDOW_TYPE_UTILITY"},
+        {"Replace", "ctrl+h", "_NET_WM_WINDOW_TYPE_UTILITY"},
+        {"Date and Time", "alt+i d", "_NET_WM_WINDOW_TYPE_DIALOG"},
+        // Format's last item.
+        {"Paragraph", "alt+o Up Return", "_NET_WM_WINDOW_TYPE_DIALOG"},
+    };
+    for (const Dialog& dialog : dialogs) {
+        SCOPED_TRACE(dialog.title);
+        const QString title = QString::fromLatin1(dialog.title);
+        screen.key(QString::fromLatin1(dialog.keys));
+        ASSERT_TRUE(screen.waitForActiveWindow(title)) << screen.activeWindowTitle().toStdString();
+        const QString window = screen.windowsTitled(title).value(0);
+        // What the window manager lets the user do is what its title bar shows.
+        const QStringList actions =
+            screen.windowAtoms(window, QStringLiteral("_NET_WM_ALLOWED_ACTIONS"));
+        EXPECT_TRUE(actions.contains(QStringLiteral("_NET_WM_ACTION_CLOSE")))
+            << actions.join(' ').toStdString();
+        for (const QString& action : actions)
+            EXPECT_FALSE(action.contains(QLatin1String("MINIMIZE")) ||
+                         action.contains(QLatin1String("MAXIMIZE")))
+                << action.toStdString();
+        // Openbox leaves the minimise button off toolbar windows only; the dialog's own type
+        // follows for the window managers that go further down the list.
+        const QStringList types = screen.windowAtoms(window, QStringLiteral("_NET_WM_WINDOW_TYPE"));
+        EXPECT_EQ(types.value(0), QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLBAR"))
+            << types.join(' ').toStdString();
+        EXPECT_EQ(types.value(1), QString::fromLatin1(dialog.ownType))
+            << types.join(' ').toStdString();
+        screen.key(QStringLiteral("Escape"));
+        ASSERT_TRUE(screen.waitForActiveWindow(Untitled));
+    }
+}
+
 TEST_F(DesktopTest, CopyMakesWordlarkTheClipboardsOnlyOwner)
 {
     screen.copyAsAnotherProgram(QStringLiteral("old words"));
