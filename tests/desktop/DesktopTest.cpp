@@ -268,6 +268,25 @@ TEST_F(DesktopTest, AfterTheFindRestartPromptTheKeyboardIsInTheDialog)
     EXPECT_EQ(documentText(), QStringLiteral("one vox two"));
 }
 
+TEST_F(DesktopTest, TheKeysQtTakesForCopyAndCutRunTheCommands)
+{
+    auto app = start({}, Untitled);
+    screen.type(QStringLiteral("keep cut"));
+    // F20 is Cut and F16 Copy for Qt on X11 (the Sun keyboard's keys); the key table names
+    // neither. Cut takes its undo snapshot first, as the command does.
+    screen.key(QStringLiteral("ctrl+shift+Left F20"));
+    ASSERT_TRUE(waitUntil([&] { return screen.clipboard() == "cut"; }))
+        << screen.clipboard().toStdString();
+    EXPECT_EQ(documentText(), QStringLiteral("keep "));
+    screen.key(QStringLiteral("ctrl+z"));
+    EXPECT_EQ(documentText(), QStringLiteral("keep cut")) << "Undo takes the cut back";
+
+    screen.key(QStringLiteral("End ctrl+shift+Left F16"));
+    EXPECT_TRUE(waitUntil([&] { return screen.clipboard() == "cut"; }))
+        << screen.clipboard().toStdString();
+    EXPECT_TRUE(screen.clipboardTargets().contains(QStringLiteral("text/rtf")));
+}
+
 TEST_F(DesktopTest, CopyMakesWordlarkTheClipboardsOnlyOwner)
 {
     screen.copyAsAnotherProgram(QStringLiteral("old words"));
