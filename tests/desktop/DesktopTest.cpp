@@ -31,6 +31,17 @@ protected:
         return app;
     }
 
+    // Presses `keys` until the clipboard holds `expected`, for keys that copy and do nothing more
+    // when pressed again: a key pressed while the program has not yet taken the focus the
+    // window manager gave it is lost, as it would be for a person.
+    bool pressUntilClipboardHolds(const QString& keys, const QByteArray& expected)
+    {
+        return waitUntil([&] {
+            screen.key(keys);
+            return waitUntil([&] { return screen.clipboard() == expected; }, 2s);
+        });
+    }
+
     // Selects the whole document and copies it; true once the clipboard holds `expected`.
     bool copyAllAndExpect(const QString& expected)
     {
@@ -95,8 +106,7 @@ TEST_F(DesktopTest, FindAndReplaceOpenWithTheFocusInFindWhat)
     EXPECT_TRUE(screen.waitForActiveWindow(QStringLiteral("Find")));
     screen.key(QStringLiteral("Escape"));
     ASSERT_TRUE(screen.waitForActiveWindow(Untitled));
-    screen.key(QStringLiteral("ctrl+c"));
-    EXPECT_TRUE(waitUntil([&] { return screen.clipboard() == "beta"; }))
+    EXPECT_TRUE(pressUntilClipboardHolds(QStringLiteral("ctrl+c"), "beta"))
         << "the search found the typed word; clipboard: " << screen.clipboard().toStdString();
     EXPECT_TRUE(copyAllAndExpect(QStringLiteral("alpha beta gamma")))
         << "nothing typed for the dialog reached the document: "
@@ -275,22 +285,18 @@ TEST_F(DesktopTest, TheKeysQtTakesForCopyAndCutRunTheCommands)
     // F20 is Cut and F16 Copy for Qt on X11 (the Sun keyboard's keys); the key table names
     // neither. The display's keyboard has no key for them: xdotool lends one a key code for the
     // moment of the press, which a busy program may read with the keyboard's old map. Pressing
-    // again is harmless (with the selection cut or copied once, a second press changes nothing).
-    const auto pressUntilCopied = [&](const char* key) {
-        return waitUntil([&] {
-            screen.key(QString::fromLatin1(key));
-            return waitUntil([&] { return screen.clipboard() == "cut"; }, 2s);
-        });
-    };
+    // again is harmless (with the selection cut once, a second press finds nothing to cut).
     // Cut takes its undo snapshot first, as the command does.
     screen.key(QStringLiteral("ctrl+shift+Left"));
-    ASSERT_TRUE(pressUntilCopied("F20")) << screen.clipboard().toStdString();
+    ASSERT_TRUE(pressUntilClipboardHolds(QStringLiteral("F20"), "cut"))
+        << screen.clipboard().toStdString();
     EXPECT_EQ(documentText(), QStringLiteral("keep "));
     screen.key(QStringLiteral("ctrl+z"));
     EXPECT_EQ(documentText(), QStringLiteral("keep cut")) << "Undo takes the cut back";
 
     screen.key(QStringLiteral("End ctrl+shift+Left"));
-    EXPECT_TRUE(pressUntilCopied("F16")) << screen.clipboard().toStdString();
+    EXPECT_TRUE(pressUntilClipboardHolds(QStringLiteral("F16"), "cut"))
+        << screen.clipboard().toStdString();
     EXPECT_TRUE(screen.clipboardTargets().contains(QStringLiteral("text/rtf")));
 }
 
