@@ -48,6 +48,11 @@ void frmRTBEditor::InstallEditorHook()
     auto* hook = new EditorWndProc(this);
     rtbEditor->view()->installEventFilter(hook);
     rtbEditor->setPasteHandler([this] { ProcessPaste(); });
+    // The keys Qt also counts as Copy and Cut that the key table does not name (F16 and F20 on
+    // X11) run the commands too, enabled as the menu has them, instead of the editor's own copy
+    // and cut, which would bypass the undo snapshot.
+    rtbEditor->setCopyHandler([this] { mnuCopy->trigger(); });
+    rtbEditor->setCutHandler([this] { mnuCut->trigger(); });
 }
 
 void frmRTBEditor::RemoveEditorHook()
@@ -58,5 +63,7 @@ void frmRTBEditor::RemoveEditorHook()
     if (rtbEditor->view())
         rtbEditor->view()->removeEventFilter(hook);
     rtbEditor->setPasteHandler(nullptr);
+    rtbEditor->setCopyHandler(nullptr);
+    rtbEditor->setCutHandler(nullptr);
     delete hook;
 }

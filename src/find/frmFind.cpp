@@ -4,6 +4,7 @@
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Units.h"
 #include "platform/dialogs/DialogHost.h"
+#include "platform/dialogs/TitleBarButtons.h"
 #include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
@@ -62,6 +63,7 @@ frmFind::frmFind() : QDialog(nullptr, closeOnlyDialogFlags(Qt::Tool))
     createControls();
     setClientHeight(DesignClientHeight);
     useFormFont(this);
+    askForCloseButtonOnly(this);
 }
 
 frmFind::~frmFind()

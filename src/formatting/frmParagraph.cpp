@@ -1,5 +1,6 @@
 #include "formatting/frmParagraph.h"
 
+#include "platform/dialogs/TitleBarButtons.h"
 #include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
@@ -15,6 +16,7 @@ frmParagraph::frmParagraph(QWidget* parent) : QDialog(parent, closeOnlyDialogFla
     setClientSizeTwips(this, 5010, 1290);
     useFormFont(this);
     createControls();
+    askForCloseButtonOnly(this);
     Form_Load();
 }
 

@@ -1,6 +1,7 @@
 #include "insertion/frmDateTime.h"
 
 #include "platform/control/RichTextBox.h"
+#include "platform/dialogs/TitleBarButtons.h"
 #include "platform/dialogs/TwipsGeometry.h"
 #include "shell/frmRTBEditor.h"
 #include "shell/modForm.h"
@@ -36,6 +37,7 @@ frmDateTime::frmDateTime(QWidget* parent)
     connect(cmdOK, &QPushButton::clicked, this, &frmDateTime::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmDateTime::cmdCancel_Click);
     connect(lstDateTime, &QListWidget::itemDoubleClicked, this, &frmDateTime::lstDateTime_DblClick);
+    askForCloseButtonOnly(this);
     Form_Load();
 }
 

@@ -17,7 +17,8 @@ void CenterForm(QWidget* form);
 bool IsFormLoaded(const QString& name);
 
 // The window flags of the program's own dialogs: of the given type, with a caption and a close
-// button only; nothing to minimise or maximise.
+// button only; nothing to minimise or maximise (askForCloseButtonOnly does the rest for the
+// window managers that look past the flags).
 constexpr Qt::WindowFlags closeOnlyDialogFlags(Qt::WindowType type)
 {
     return type | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -214,6 +214,85 @@ QString Desktop::windowProperty(const QString& window, const QString& property) 
     return quotedValue(run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, property}).out);
 }
 
+QStringList Desktop::windowAtoms(const QString& window, const QString& property) const
+{
+    // xprop writes `NAME(ATOM) = FIRST, SECOND`.
+    const QString line = QString::fromUtf8(
+        run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, property}).out);
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (!line.contains(QLatin1String("(ATOM)")) || equals < 0)
+        return {};
+    QStringList atoms = line.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& atom : atoms)
+        atom = atom.trimmed();
+    return atoms;
+}
+
+QList<quint32> Desktop::windowNumbers(const QString& window, const QString& property) const
+{
+    // xprop writes `NAME(TYPE) = 0x3, 0x26, 0x1e`.
+    const QString line = QString::fromUtf8(
+        run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, property}).out);
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    QList<quint32> numbers;
+    if (equals < 0)
+        return numbers;
+    for (const QString& item : line.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const quint32 number = item.trimmed().toUInt(&ok, 0);
+        if (ok)
+            numbers.append(number);
+    }
+    return numbers;
+}
+
+QRect Desktop::windowGeometry(const QString& window) const
+{
+    // `--shell` writes X=, Y=, WIDTH= and HEIGHT= lines.
+    const ToolResult shell = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                                             QStringLiteral("--shell"), window});
+    QMap<QString, int> values;
+    for (const QByteArray& line : shell.out.split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            values.insert(QString::fromLatin1(line.left(equals)), line.mid(equals + 1).toInt());
+    }
+    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+                 values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
+}
+
+QStringList Desktop::stackingOrder() const
+{
+    // The root window's list is in hexadecimal; xdotool names windows in decimal.
+    const QString line = QString::fromLatin1(
+        run(QStringLiteral("xprop"),
+            {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")})
+            .out);
+    QStringList windows;
+    const qsizetype hash = line.indexOf(QLatin1Char('#'));
+    if (hash < 0)
+        return windows;
+    for (const QString& item : line.mid(hash + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        windows.append(QString::number(item.trimmed().toULong(nullptr, 16)));
+    return windows;
+}
+
+bool Desktop::activate(const QString& window) const
+{
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+    return waitUntil([&] {
+        return QString::fromLatin1(
+                   run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
+                       .out.trimmed()) == window;
+    });
+}
+
+void Desktop::mouse(const QString& commands) const
+{
+    run(QStringLiteral("xdotool"), commands.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+}
+
 void Desktop::key(const QString& keys) const
 {
     QStringList arguments = {QStringLiteral("key"), QStringLiteral("--delay"),
@@ -228,38 +307,64 @@ void Desktop::type(const QString& text) const
                                     QStringLiteral("10"), QStringLiteral("--"), text});
 }
 
-QStringList Desktop::clipboardTargets() const
+QStringList Desktop::selectionTargets(const QString& selection) const
 {
     const ToolResult targets =
-        run(QStringLiteral("xclip"),
-            {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
-             QStringLiteral("-t"), QStringLiteral("TARGETS")});
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), selection, QStringLiteral("-o"),
+                                      QStringLiteral("-t"), QStringLiteral("TARGETS")});
     if (!targets.ok())
         return {};
     return QString::fromLatin1(targets.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QByteArray Desktop::clipboard(const QString& target) const
+QByteArray Desktop::selectionContent(const QString& selection, const QString& target) const
 {
-    return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+    return run(QStringLiteral("xclip"), {QStringLiteral("-selection"), selection,
                                          QStringLiteral("-o"), QStringLiteral("-t"), target})
         .out;
 }
 
+QStringList Desktop::clipboardTargets() const
+{
+    return selectionTargets(QStringLiteral("clipboard"));
+}
+
+QByteArray Desktop::clipboard(const QString& target) const
+{
+    return selectionContent(QStringLiteral("clipboard"), target);
+}
+
+QStringList Desktop::primaryTargets() const
+{
+    return selectionTargets(QStringLiteral("primary"));
+}
+
+QByteArray Desktop::primary(const QString& target) const
+{
+    return selectionContent(QStringLiteral("primary"), target);
+}
+
 void Desktop::copyAsAnotherProgram(const QString& text)
+{
+    offerAsAnotherProgram(QStringLiteral("clipboard"), QStringLiteral("UTF8_STRING"),
+                          text.toUtf8());
+}
+
+void Desktop::offerAsAnotherProgram(const QString& selection, const QString& target,
+                                    const QByteArray& bytes)
 {
     // -quiet keeps xclip in the foreground, so that it stays this test's process.
     auto* owner = new QProcess;
     owner->setProcessEnvironment(environment());
     owner->start(QStringLiteral("xclip"),
-                 {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                 {QStringLiteral("-selection"), selection, QStringLiteral("-t"), target,
                   QStringLiteral("-quiet"), QStringLiteral("-i")});
     owner->waitForStarted();
-    owner->write(text.toUtf8());
+    owner->write(bytes);
     owner->waitForBytesWritten(); // no event loop runs here to write it
     owner->closeWriteChannel();
     m_owners.append(owner);
-    waitUntil([&] { return clipboard() == text.toUtf8(); });
+    waitUntil([&] { return selectionContent(selection, target) == bytes; });
 }
 
 QMap<QString, QString> packagesOwning(const QStringList& files)

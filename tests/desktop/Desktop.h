@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -64,24 +65,45 @@ public:
     bool waitForActiveWindow(const QString& title) const;
     // A text property of a window as the window manager reads it (WM_NAME, _NET_WM_NAME ...).
     QString windowProperty(const QString& window, const QString& property) const;
+    // A list of atoms of a window (_NET_WM_WINDOW_TYPE, _NET_WM_ALLOWED_ACTIONS ...), in order.
+    QStringList windowAtoms(const QString& window, const QString& property) const;
+    // A list of numbers of a window (_MOTIF_WM_HINTS ...), in order.
+    QList<quint32> windowNumbers(const QString& window, const QString& property) const;
+    // Where the window lies on the screen, without the window manager's frame.
+    QRect windowGeometry(const QString& window) const;
+    // The managed windows from the bottom of the stack to its top.
+    QStringList stackingOrder() const;
+    // Makes the window the active one and waits until it is.
+    bool activate(const QString& window) const;
 
     // --- Input, to the window that has the focus ---
 
     // Key combinations in xdotool's words: "ctrl+f", "Return", "alt+F4".
     void key(const QString& keys) const;
     void type(const QString& text) const;
+    // Moves and clicks the mouse as a chain of xdotool's commands, in its words:
+    // "mousemove --sync 10 20 click 1 mousedown 1".
+    void mouse(const QString& commands) const;
 
-    // --- The clipboard, as another program sees it ---
+    // --- The clipboard and the primary selection, as another program sees them ---
 
     // The targets the clipboard's owner offers; empty when nobody owns it.
     QStringList clipboardTargets() const;
     QByteArray clipboard(const QString& target = QStringLiteral("UTF8_STRING")) const;
     // Copies `text` as another program does (xclip stays the owner until someone else copies).
     void copyAsAnotherProgram(const QString& text);
+    // The same for the primary selection, the text last selected in any program.
+    QStringList primaryTargets() const;
+    QByteArray primary(const QString& target = QStringLiteral("UTF8_STRING")) const;
+    // Offers `bytes` as `target` only in `selection` ("clipboard", "primary") as another program.
+    void offerAsAnotherProgram(const QString& selection, const QString& target,
+                               const QByteArray& bytes);
 
 private:
     bool startServer();
     bool startWindowManager();
+    QStringList selectionTargets(const QString& selection) const;
+    QByteArray selectionContent(const QString& selection, const QString& target) const;
 
     QProcess m_server;
     QProcess m_windowManager;

@@ -4,6 +4,7 @@
 #include "platform/control/ShiftedTextLayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrinter>
 #include <QTextBlock>
@@ -55,11 +56,11 @@ std::vector<Piece> piecesOf(const QTextDocument& document)
 }
 
 // Draws the slice of the document from `start` to `end` in the page's text area.
-void printSlice(QPainter& painter, const QTextDocument& document, qreal start, qreal end,
-                qreal left, qreal top, qreal width)
+void printSlice(QPainter& painter, const QTextDocument& document, qreal start, qreal end, qreal top,
+                qreal width)
 {
     painter.save();
-    painter.translate(left, top - start);
+    painter.translate(0, top - start);
     const QRectF slice(0, start, width, end - start);
     painter.setClipRect(slice);
     QAbstractTextDocumentLayout::PaintContext context;
@@ -87,15 +88,36 @@ QList<qreal> pageStarts(const QTextDocument& document, qreal height)
     return starts;
 }
 
+ShiftedTextLayout& layOutFor(QTextDocument& document, QPaintDevice& device)
+{
+    auto* layout = new ShiftedTextLayout(&document);
+    document.setDocumentLayout(layout);
+    layout->setPaintDevice(&device);
+    CarriedObjectHandler::install(document);
+    return *layout;
+}
+
+void printPages(QPainter& painter, QPagedPaintDevice& device, const QTextDocument& document,
+                const TextArea& area, const std::function<void(qsizetype page)>& decorate)
+{
+    const QList<qreal> starts = pageStarts(document, area.height);
+    const qreal documentEnd = document.documentLayout()->documentSize().height();
+    for (qsizetype page = 0; page < starts.size(); ++page) {
+        if (page > 0)
+            device.newPage();
+        const qreal end = page + 1 < starts.size() ? starts[page + 1] : documentEnd;
+        printSlice(painter, document, starts[page], std::min(end, starts[page] + area.height),
+                   area.top, area.width);
+        decorate(page);
+    }
+}
+
 void print(QTextDocument& document, QPrinter& printer)
 {
     QPainter painter(&printer);
     if (!painter.isActive())
         return;
-    auto* layout = new ShiftedTextLayout(&document);
-    document.setDocumentLayout(layout);
-    layout->setPaintDevice(&printer);
-    CarriedObjectHandler::install(document);
+    ShiftedTextLayout& layout = layOutFor(document, printer);
     // Margins of 2 cm; the left and right ones are the layout's, in screen units it scales.
     const qreal screenDpiX = qt_defaultDpiX();
     const qreal screenDpiY = qt_defaultDpiY();
@@ -109,26 +131,19 @@ void print(QTextDocument& document, QPrinter& printer)
     frame.setBottomMargin(0);
     document.rootFrame()->setFrameFormat(frame);
     document.setTextWidth(printer.width());
-    layout->layOutWholeDocument();
+    layout.layOutWholeDocument();
 
-    const qreal textHeight = printer.height() - 2 * top;
-    const QList<qreal> starts = pageStarts(document, textHeight);
-    const qreal documentEnd = document.documentLayout()->documentSize().height();
     const QPointF numberAt(printer.width() - left,
                            printer.height() - top +
                                QFontMetrics(document.defaultFont(), &printer).ascent() +
                                5 * printer.logicalDpiY() / 72.0);
-    for (qsizetype page = 0; page < starts.size(); ++page) {
-        if (page > 0)
-            printer.newPage();
-        const qreal end = page + 1 < starts.size() ? starts[page + 1] : documentEnd;
-        printSlice(painter, document, starts[page], std::min(end, starts[page] + textHeight), 0,
-                   top, printer.width());
+    const TextArea area{top, qreal(printer.width()), printer.height() - 2 * top};
+    printPages(painter, printer, document, area, [&](qsizetype page) {
         painter.setFont(QFont(document.defaultFont(), &printer));
         const QString number = QString::number(page + 1);
         painter.drawText(qRound(numberAt.x() - painter.fontMetrics().horizontalAdvance(number)),
                          qRound(numberAt.y()), number);
-    }
+    });
 }
 
 } // namespace documentprinting

@@ -1,8 +1,8 @@
 #include "platform/control/PagePrinting.h"
 
-#include "platform/control/CarriedObjectHandler.h"
+#include "platform/control/DocumentPrinting.h"
+#include "platform/control/ShiftedTextLayout.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -39,8 +39,7 @@ void printWithHeaderAndFooter(const QTextDocument& document, QPagedPaintDevice& 
 {
     std::unique_ptr<QTextDocument> copy(document.clone());
     copyImages(document, *copy);
-    CarriedObjectHandler::install(*copy);
-    copy->documentLayout()->setPaintDevice(&device);
+    ShiftedTextLayout& layout = documentprinting::layOutFor(*copy, device);
 
     QPainter painter(&device);
     const QRectF paper = device.pageLayout().paintRectPixels(device.logicalDpiX());
@@ -49,23 +48,15 @@ void printWithHeaderAndFooter(const QTextDocument& document, QPagedPaintDevice& 
     QTextFrameFormat root = copy->rootFrame()->frameFormat();
     root.setMargin(0);
     copy->rootFrame()->setFrameFormat(root);
-    const QSizeF body(paper.width(), std::max<qreal>(paper.height() - 2 * band, band));
-    copy->setPageSize(body);
+    copy->setTextWidth(paper.width());
+    layout.layOutWholeDocument();
 
-    const int pages = copy->pageCount();
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            device.newPage();
-        painter.save();
+    const documentprinting::TextArea area{band, paper.width(),
+                                          std::max<qreal>(paper.height() - 2 * band, band)};
+    documentprinting::printPages(painter, device, *copy, area, [&](qsizetype) {
         painter.setFont(font);
-        painter.drawText(QRectF(0, 0, body.width(), band), Qt::AlignHCenter | Qt::AlignTop, header);
-        painter.drawText(QRectF(0, paper.height() - band, body.width(), band),
+        painter.drawText(QRectF(0, 0, area.width, band), Qt::AlignHCenter | Qt::AlignTop, header);
+        painter.drawText(QRectF(0, paper.height() - band, area.width, band),
                          Qt::AlignHCenter | Qt::AlignBottom, footer);
-        painter.translate(0, band - page * body.height());
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(0, page * body.height(), body.width(), body.height());
-        painter.setClipRect(context.clip);
-        copy->documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
+    });
 }

@@ -132,7 +132,7 @@ public:
     void setVisible(bool visible);
 
     // A paste request that the view receives by any path (keys, the view's own paste) goes here
-    // when set; so do the view's own copy and cut requests.
+    // when set; so do the keys the view would copy or cut with itself.
     void setPasteHandler(std::function<void()> handler);
     const std::function<void()>& pasteHandler() const { return m_pasteHandler; }
     void setCopyHandler(std::function<void()> handler) { m_copyHandler = std::move(handler); }

@@ -333,6 +333,43 @@ TEST(RichTextBox, KeysAndSelectionsDuringABackgroundLayoutWorkOnTheRealLayout)
     EXPECT_EQ(v.box->GetLineFromChar(v.box->SelStart()), 7000);
 }
 
+TEST(RichTextBox, PrintedLinesGiveRaisedTextTheRoomTheScreenGives)
+{
+    QTemporaryDir dir;
+    // The distance in points from the top of "first" to the top of "third" on the printed page.
+    const auto firstToThird = [&dir](const QByteArray& header, const QByteArray& second) {
+        RichTextBox box;
+        box.setTextRTF("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}" + header +
+                       "\\pard\\fs24 first\\par second " + second + "\\par third\\par}");
+        const QString pdf = dir.filePath(QStringLiteral("lines.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        box.SelPrint(&printer);
+        QProcess words;
+        words.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        words.waitForFinished(60000);
+        const QString boxes = QString::fromUtf8(words.readAllStandardOutput());
+        const auto top = [&boxes](const QString& word) {
+            const QRegularExpressionMatch found =
+                QRegularExpression(QStringLiteral("yMin=\"([0-9.]+)\"[^>]*>") + word + "<")
+                    .match(boxes);
+            EXPECT_TRUE(found.hasMatch()) << word.toStdString() << boxes.toStdString();
+            return found.captured(1).toDouble();
+        };
+        return top(QStringLiteral("third")) - top(QStringLiteral("first"));
+    };
+    // Raised by 6 points (12 half points): the line that holds it is 6 points taller.
+    for (const QByteArray& header :
+         {QByteArray(), QByteArray("{\\header \\pard Running head\\par}")}) {
+        SCOPED_TRACE(header.isEmpty() ? "printed plainly" : "printed with a header");
+        const double plain = firstToThird(header, "words");
+        const double raised = firstToThird(header, "{\\up12 words}");
+        EXPECT_NEAR(raised - plain, 6.0, 1.0) << plain << " " << raised;
+    }
+}
+
 TEST(RichTextBox, PrintingUsesTheDocumentsPageHeaderAndFooter)
 {
     QTemporaryDir dir;
