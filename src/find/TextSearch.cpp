@@ -1,12 +1,16 @@
 #include "find/TextSearch.h"
 
+#include "platform/rtf/RtfCarriedGroups.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace textsearch
 {
@@ -89,6 +93,38 @@ qsizetype nextCandidate(QStringView text, QStringView what, qsizetype from, bool
     return -1;
 }
 
+// A paragraph's visible text, and for each of its characters the offset in the paragraph it
+// stands at. Characters that stand for carried groups are left out; a non-breaking space reads as
+// a typed space, as in the control's own search.
+struct VisibleText {
+    QString text;
+    std::vector<int> offsets;
+
+    explicit VisibleText(const QTextBlock& block)
+    {
+        const QString raw = block.text();
+        text.reserve(raw.size());
+        offsets.reserve(static_cast<size_t>(raw.size()) + 1);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (carried::isInlineObject(fragment.charFormat()))
+                continue;
+            const int from = fragment.position() - block.position();
+            for (int i = from; i < from + fragment.length(); ++i) {
+                text += raw[i] == QChar::Nbsp ? QChar(u' ') : raw[i];
+                offsets.push_back(i);
+            }
+        }
+        offsets.push_back(raw.size());
+    }
+
+    // The first visible character at or after the paragraph's `offset`.
+    qsizetype visibleFrom(int offset) const
+    {
+        return std::lower_bound(offsets.begin(), offsets.end(), offset) - offsets.begin();
+    }
+};
+
 } // namespace
 
 bool isWholeWordAt(QStringView text, qsizetype position, qsizetype length)
@@ -115,22 +151,23 @@ qsizetype findInText(QStringView text, QStringView what, qsizetype from, int opt
     return -1;
 }
 
-long findInDocument(const QTextDocument& document, const QString& what, long start, int options)
+Match findInDocument(const QTextDocument& document, const QString& what, long start, int options)
 {
     const long length = document.characterCount() - 1;
     if (what.isEmpty() || start < 0 || start > length)
-        return -1;
+        return {};
     for (QTextBlock block = document.findBlock(static_cast<int>(start)); block.isValid();
          block = block.next()) {
-        QString text = block.text();
-        // A non-breaking space matches a typed space, as in the control's own search.
-        text.replace(QChar::Nbsp, QLatin1Char(' '));
-        const qsizetype from = std::max(0L, start - block.position());
-        const qsizetype at = findInText(text, what, from, options);
-        if (at >= 0)
-            return block.position() + static_cast<long>(at);
+        const VisibleText visible(block);
+        const int from = static_cast<int>(std::max(0L, start - block.position()));
+        const qsizetype at = findInText(visible.text, what, visible.visibleFrom(from), options);
+        if (at < 0)
+            continue;
+        const auto last = static_cast<size_t>(at + what.size() - 1);
+        return {block.position() + visible.offsets[static_cast<size_t>(at)],
+                block.position() + visible.offsets[last] + 1L};
     }
-    return -1;
+    return {};
 }
 
 } // namespace textsearch
