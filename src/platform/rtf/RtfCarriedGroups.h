@@ -43,6 +43,18 @@ constexpr int FieldInstruction = QTextFormat::UserProperty + 53;
 // from, written back instead of the picture alone.
 constexpr int ObjectBytes = QTextFormat::UserProperty + 54;
 
+// Paragraph property of the first paragraph of a section after the first: the section's words as
+// read (`\sbkpage\pgwsxn11906...`, empty for a plain new page), written back as
+// `\sect\sectd` and those words before the paragraph.
+constexpr int SectionWords = QTextFormat::UserProperty + 55;
+
+// Paragraph properties of the paragraphs of a text box: the shape's bytes before and after its
+// text (`{\shp{\*\shpinst ...` and `}}`, one QByteArray each) and a number that tells one box from
+// the next; consecutive paragraphs with the same number are written back inside one shape.
+constexpr int TextBoxOpening = QTextFormat::UserProperty + 56;
+constexpr int TextBoxClosing = QTextFormat::UserProperty + 57;
+constexpr int TextBoxNumber = QTextFormat::UserProperty + 58;
+
 // How an inline group shows in the text.
 enum class Look : int {
     Hidden = 0,    // nothing: bookmarks, index entries, revision data
