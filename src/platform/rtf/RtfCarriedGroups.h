@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QHash>
 #include <QMetaType>
 #include <QString>
 #include <QTextCharFormat>
@@ -107,6 +108,22 @@ struct DocumentGroups {
 std::optional<DocumentGroups> documentGroups(const QTextDocument& document);
 void setDocumentGroups(QTextDocument& document, const DocumentGroups& groups);
 void clearDocumentGroups(QTextDocument& document);
+
+// Where the font and colour numbers of one document's tables are in another's.
+struct Renumbering {
+    QHash<int, int> fonts;
+    QHash<int, int> colors;
+    bool changesNothing() const;
+};
+
+// Adds to `target` the fonts and colours of `source` it lacks (a font by its name and character
+// set, a colour by its value) and says where each of the source's numbers is in `target`.
+Renumbering mergeTables(DocumentGroups& target, const DocumentGroups& source);
+
+// `bytes` with the numbers of their font and colour words (\f, \af, \cf, \highlight, ...) as
+// `renumbering` says; numbers it does not know stay. \bin data and escaped characters are left
+// alone.
+QByteArray renumbered(const QByteArray& bytes, const Renumbering& renumbering);
 
 // The text of the document's header (or footer) as one line, for printing: the header of every
 // page when the document has one, else of the right-hand or the first page; empty when none.

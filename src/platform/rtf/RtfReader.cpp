@@ -946,7 +946,9 @@ void Reader::onWord(const Token& token)
 
     // Paragraph formatting
     case Kw::Pard:
-        p = m_defaultPara;
+        // A text box's paragraphs start from no formatting: the document's paragraph defaults
+        // are the body's, as LibreOffice reads them.
+        p = m_textBox && m_textBox->textEnd < 0 ? ParaState() : m_defaultPara;
         if (m_stack.size() == 2)
             m_bodyStarted = true;
         break;

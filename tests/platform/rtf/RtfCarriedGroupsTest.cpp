@@ -538,3 +538,48 @@ TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
                 QTextFormat::PageBreak_AlwaysBefore);
     EXPECT_EQ(rtf::write(*again), saved);
 }
+
+TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
+{
+    // The note names the source's font 7 (Georgia) and colour 2 (blue).
+    const QByteArray source =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f7 Georgia;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "x{\\footnote \\pard\\plain\\f7 {\\cf2 Blue} note\\'e9\\bin3 \\f7}y\\par}";
+    auto from = readRtf(source);
+    const QByteArray copied = rtf::writeRange(*from, 0, 3);
+
+    // The target's tables number other fonts and colours the same way.
+    auto to = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f7 Courier;}}"
+                      "{\\colortbl;\\red0\\green255\\blue0;\\red9\\green9\\blue9;}"
+                      "a{\\*\\bkmkstart b}b{\\*\\bkmkend b}\\par}");
+    QTextCursor cursor(to.get());
+    cursor.movePosition(QTextCursor::End);
+    rtf::insert(copied, cursor);
+
+    const auto groups = carried::documentGroups(*to);
+    ASSERT_TRUE(groups);
+    const auto georgia =
+        std::find_if(groups->fonts.begin(), groups->fonts.end(),
+                     [](const carried::FontEntry& f) { return f.name == "Georgia"; });
+    ASSERT_NE(georgia, groups->fonts.end()) << "the target's table gains the font";
+    const auto blue = std::find(groups->colors.begin(), groups->colors.end(), QColor(0, 0, 255));
+    ASSERT_NE(blue, groups->colors.end());
+    const QByteArray f = "\\f" + QByteArray::number(georgia->number);
+    const QByteArray cf = "\\cf" + QByteArray::number(blue - groups->colors.begin() + 1);
+
+    const QByteArray saved = rtf::write(*to);
+    EXPECT_TRUE(saved.contains("{\\footnote \\pard\\plain" + f + " {" + cf + " Blue} note\\'e9"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\\bin3 \\f7}")) << "binary data stays as it was";
+    auto again = readRtf(saved);
+    EXPECT_EQ(rtf::write(*again), saved);
+
+    // Pasting into the same document changes nothing.
+    const QByteArray before = rtf::write(*from);
+    QTextCursor end(from.get());
+    end.movePosition(QTextCursor::End);
+    rtf::insert(copied, end);
+    EXPECT_EQ(rtf::write(*from).count("{\\footnote \\pard\\plain\\f7 {\\cf2 Blue}"), 2)
+        << before.constData();
+}
