@@ -1140,6 +1140,14 @@ void Reader::onDestination(Kw kw, std::string_view name)
             g.defaultsOwner = true;
             return;
         }
+        if (name == "do" && dest == Dest::Body && m_stack.size() >= 3) {
+            // An old drawing object: a picture in it shows like other pictures, and the object
+            // is written back whole; one without a picture is carried on a character.
+            g.outer = Dest::Body;
+            g.dest = Dest::ShapeInst;
+            startCarrier(g);
+            return;
+        }
         carryGroup(name);
         return;
     case Kw::NonShpPict:

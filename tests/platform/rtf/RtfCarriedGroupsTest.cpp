@@ -432,6 +432,20 @@ TEST(RtfCarriedGroups, PicturesOfObjectsAndShapesAreShownAndTheirGroupsWrittenBa
         << saved.constData();
     EXPECT_EQ(saved.count("\\pict"), 3);
     EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // An old drawing object shows its picture and is written back whole; one without a picture
+    // is carried as before.
+    const QByteArray drawing = "{\\*\\do\\dobxcolumn\\dobypara\\dodhgt8192{\\pict\\pngblip "
+                               "\\picw2\\pich2 " +
+                               png + "}\\dpx0\\dpy0\\dpxsize300\\dpysize300}";
+    const QByteArray lineDrawing = "{\\*\\do\\dobxcolumn\\dpline\\dpptx0\\dppty0}";
+    d = readRtf(doc("F" + drawing + "G" + lineDrawing + "H\\par"));
+    EXPECT_EQ(images(*d).size(), 1);
+    EXPECT_EQ(paragraphs(*d), QStringList({QString::fromUtf16(u"F\uFFFCG\uFFFCH")}));
+    const QByteArray drawn = rtf::write(*d);
+    EXPECT_TRUE(drawn.contains("F" + drawing + "G" + lineDrawing + "H")) << drawn.constData();
+    EXPECT_EQ(drawn.count("\\pict"), 1);
+    EXPECT_EQ(rtf::write(*readRtf(drawn)), drawn);
 }
 
 TEST(RtfCarriedGroups, CharacterStylesAreKeptOnTheirRunsAndInTheStylesheet)
