@@ -48,6 +48,9 @@ constexpr int ObjectBytes = QTextFormat::UserProperty + 54;
 // read (`\sbkpage\pgwsxn11906...`, empty for a plain new page), written back as
 // `\sect\sectd` and those words before the paragraph.
 constexpr int SectionWords = QTextFormat::UserProperty + 55;
+// With it, a number that tells the section from the others: a paragraph split off the section's
+// first one keeps the same number and does not begin another section.
+constexpr int SectionNumber = QTextFormat::UserProperty + 59;
 
 // Paragraph properties of the paragraphs of a text box: the shape's bytes before and after its
 // text (`{\shp{\*\shpinst ...` and `}}`, one QByteArray each) and a number that tells one box from

@@ -1766,8 +1766,10 @@ int Reader::blockFormatFor(const BlockKey& key)
     }
     if (key.pageBreak)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    if (key.section >= 0)
+    if (key.section >= 0) {
         f.setProperty(carried::SectionWords, m_sections[static_cast<size_t>(key.section)]);
+        f.setProperty(carried::SectionNumber, key.section + 1);
+    }
     if (p.keep)
         f.setProperty(docformat::KeepTogether, true);
     if (p.keepNext)

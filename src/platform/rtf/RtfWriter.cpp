@@ -308,7 +308,8 @@ private:
     QList<QTextFrame*> m_topFrames; // the tables in the body, in document order
     qsizetype m_nextTopFrame = 0;
 
-    int m_textBox = 0; // the number of the text box being written, 0 outside one
+    int m_textBox = 0;     // the number of the text box being written, 0 outside one
+    int m_lastSection = 0; // the section number of the body paragraph written last
     QByteArray m_textBoxClosing;
 };
 
@@ -515,12 +516,14 @@ void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
     const int box = f.intProperty(carried::TextBoxNumber);
     if (box != m_textBox)
         closeTextBox();
-    if (f.hasProperty(carried::SectionWords)) {
+    const int section = f.intProperty(carried::SectionNumber);
+    if (f.hasProperty(carried::SectionWords) && section != m_lastSection) {
         const QByteArray words = f.property(carried::SectionWords).toByteArray();
         m_body += "\\sect\\sectd";
         m_body.append(words.constData(), static_cast<size_t>(words.size()));
         m_body += '\n';
     }
+    m_lastSection = section;
     if (box != 0 && box != m_textBox) {
         const QByteArray opening = f.property(carried::TextBoxOpening).toByteArray();
         m_body.append(opening.constData(), static_cast<size_t>(opening.size()));

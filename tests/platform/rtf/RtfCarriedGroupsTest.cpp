@@ -551,6 +551,14 @@ TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
     EXPECT_TRUE(paragraph(*again, 1).blockFormat().pageBreakPolicy() &
                 QTextFormat::PageBreak_AlwaysBefore);
     EXPECT_EQ(rtf::write(*again), saved);
+
+    // A paragraph split off the section's first one (Enter) does not begin a section of its own.
+    QTextCursor cursor(paragraph(*d, 3));
+    cursor.insertBlock(paragraph(*d, 3).blockFormat());
+    cursor.insertText(QStringLiteral("Split"));
+    EXPECT_EQ(paragraph(*d, 4).blockFormat().property(carried::SectionWords).toByteArray(),
+              "\\sbknone");
+    EXPECT_EQ(rtf::write(*d).count("\\sect\\"), 2);
 }
 
 TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
