@@ -93,36 +93,56 @@ qsizetype nextCandidate(QStringView text, QStringView what, qsizetype from, bool
     return -1;
 }
 
-// A paragraph's visible text, and for each of its characters the offset in the paragraph it
-// stands at. Characters that stand for carried groups are left out; a non-breaking space reads as
-// a typed space, as in the control's own search.
-struct VisibleText {
-    QString text;
-    std::vector<int> offsets;
-
-    explicit VisibleText(const QTextBlock& block)
+// A paragraph's visible text, and where each of its characters stands in the paragraph.
+// Characters that stand for carried groups are left out; a non-breaking space reads as a typed
+// space, as in the control's own search.
+class VisibleText
+{
+public:
+    explicit VisibleText(const QTextBlock& block) : m_text(block.text())
     {
-        const QString raw = block.text();
-        text.reserve(raw.size());
-        offsets.reserve(static_cast<size_t>(raw.size()) + 1);
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (carried::isInlineObject(fragment.charFormat()))
-                continue;
-            const int from = fragment.position() - block.position();
-            for (int i = from; i < from + fragment.length(); ++i) {
-                text += raw[i] == QChar::Nbsp ? QChar(u' ') : raw[i];
-                offsets.push_back(i);
-            }
-        }
-        offsets.push_back(raw.size());
+        // Most paragraphs hold no object at all: their text is searched as it is.
+        if (m_text.contains(QChar::ObjectReplacementCharacter))
+            leaveOutCarried(block);
+        m_text.replace(QChar::Nbsp, QLatin1Char(' '));
+    }
+
+    const QString& text() const { return m_text; }
+
+    // The paragraph offset of the visible character at `index`.
+    int offsetOf(qsizetype index) const
+    {
+        return m_offsets.empty() ? static_cast<int>(index) : m_offsets[static_cast<size_t>(index)];
     }
 
     // The first visible character at or after the paragraph's `offset`.
     qsizetype visibleFrom(int offset) const
     {
-        return std::lower_bound(offsets.begin(), offsets.end(), offset) - offsets.begin();
+        if (m_offsets.empty())
+            return offset;
+        return std::lower_bound(m_offsets.begin(), m_offsets.end(), offset) - m_offsets.begin();
     }
+
+private:
+    void leaveOutCarried(const QTextBlock& block)
+    {
+        const QString raw = m_text;
+        m_text.clear();
+        m_offsets.reserve(static_cast<size_t>(raw.size()) + 1);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (carried::isInlineObject(fragment.charFormat()))
+                continue;
+            const int from = fragment.position() - block.position();
+            m_text += QStringView(raw).sliced(from, fragment.length());
+            for (int i = from; i < from + fragment.length(); ++i)
+                m_offsets.push_back(i);
+        }
+        m_offsets.push_back(static_cast<int>(raw.size()));
+    }
+
+    QString m_text;
+    std::vector<int> m_offsets; // empty when every character is visible
 };
 
 } // namespace
@@ -160,12 +180,11 @@ Match findInDocument(const QTextDocument& document, const QString& what, long st
          block = block.next()) {
         const VisibleText visible(block);
         const int from = static_cast<int>(std::max(0L, start - block.position()));
-        const qsizetype at = findInText(visible.text, what, visible.visibleFrom(from), options);
+        const qsizetype at = findInText(visible.text(), what, visible.visibleFrom(from), options);
         if (at < 0)
             continue;
-        const auto last = static_cast<size_t>(at + what.size() - 1);
-        return {block.position() + visible.offsets[static_cast<size_t>(at)],
-                block.position() + visible.offsets[last] + 1L};
+        return {block.position() + visible.offsetOf(at),
+                block.position() + visible.offsetOf(at + what.size() - 1) + 1L};
     }
     return {};
 }
