@@ -52,8 +52,13 @@ QByteArray encodeOutput(const QTextDocument& document, const QString& outPath)
         return plaintext::encode(plainTextOf(document));
     if (suffix == u"html" || suffix == u"htm")
         return document.toHtml().toUtf8();
-    if (suffix == u"md")
-        return document.toMarkdown().toUtf8();
+    if (suffix == u"md") {
+        // Pictures come out as image links; what stays of an object replacement character stands
+        // for a carried group (a bookmark, a note), which is not part of the visible text.
+        QString markdown = document.toMarkdown();
+        markdown.remove(QChar::ObjectReplacementCharacter);
+        return markdown.toUtf8();
+    }
     if (suffix == u"odt") {
         QByteArray bytes;
         QBuffer buffer(&bytes);

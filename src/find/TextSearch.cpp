@@ -1,12 +1,16 @@
 #include "find/TextSearch.h"
 
+#include "platform/rtf/RtfCarriedGroups.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace textsearch
 {
@@ -89,6 +93,58 @@ qsizetype nextCandidate(QStringView text, QStringView what, qsizetype from, bool
     return -1;
 }
 
+// A paragraph's visible text, and where each of its characters stands in the paragraph.
+// Characters that stand for carried groups are left out; a non-breaking space reads as a typed
+// space, as in the control's own search.
+class VisibleText
+{
+public:
+    explicit VisibleText(const QTextBlock& block) : m_text(block.text())
+    {
+        // Most paragraphs hold no object at all: their text is searched as it is.
+        if (m_text.contains(QChar::ObjectReplacementCharacter))
+            leaveOutCarried(block);
+        m_text.replace(QChar::Nbsp, QLatin1Char(' '));
+    }
+
+    const QString& text() const { return m_text; }
+
+    // The paragraph offset of the visible character at `index`.
+    int offsetOf(qsizetype index) const
+    {
+        return m_offsets.empty() ? static_cast<int>(index) : m_offsets[static_cast<size_t>(index)];
+    }
+
+    // The first visible character at or after the paragraph's `offset`.
+    qsizetype visibleFrom(int offset) const
+    {
+        if (m_offsets.empty())
+            return offset;
+        return std::lower_bound(m_offsets.begin(), m_offsets.end(), offset) - m_offsets.begin();
+    }
+
+private:
+    void leaveOutCarried(const QTextBlock& block)
+    {
+        const QString raw = m_text;
+        m_text.clear();
+        m_offsets.reserve(static_cast<size_t>(raw.size()) + 1);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (carried::isInlineObject(fragment.charFormat()))
+                continue;
+            const int from = fragment.position() - block.position();
+            m_text += QStringView(raw).sliced(from, fragment.length());
+            for (int i = from; i < from + fragment.length(); ++i)
+                m_offsets.push_back(i);
+        }
+        m_offsets.push_back(static_cast<int>(raw.size()));
+    }
+
+    QString m_text;
+    std::vector<int> m_offsets; // empty when every character is visible
+};
+
 } // namespace
 
 bool isWholeWordAt(QStringView text, qsizetype position, qsizetype length)
@@ -115,22 +171,22 @@ qsizetype findInText(QStringView text, QStringView what, qsizetype from, int opt
     return -1;
 }
 
-long findInDocument(const QTextDocument& document, const QString& what, long start, int options)
+Match findInDocument(const QTextDocument& document, const QString& what, long start, int options)
 {
     const long length = document.characterCount() - 1;
     if (what.isEmpty() || start < 0 || start > length)
-        return -1;
+        return {};
     for (QTextBlock block = document.findBlock(static_cast<int>(start)); block.isValid();
          block = block.next()) {
-        QString text = block.text();
-        // A non-breaking space matches a typed space, as in the control's own search.
-        text.replace(QChar::Nbsp, QLatin1Char(' '));
-        const qsizetype from = std::max(0L, start - block.position());
-        const qsizetype at = findInText(text, what, from, options);
-        if (at >= 0)
-            return block.position() + static_cast<long>(at);
+        const VisibleText visible(block);
+        const int from = static_cast<int>(std::max(0L, start - block.position()));
+        const qsizetype at = findInText(visible.text(), what, visible.visibleFrom(from), options);
+        if (at < 0)
+            continue;
+        return {block.position() + visible.offsetOf(at),
+                block.position() + visible.offsetOf(at + what.size() - 1) + 1L};
     }
-    return -1;
+    return {};
 }
 
 } // namespace textsearch

@@ -21,9 +21,18 @@ constexpr int MatchCase = 4;
 // The first match of `what` in `text` at or after `from`, or -1.
 qsizetype findInText(QStringView text, QStringView what, qsizetype from, int options);
 
-// The document position of the first match at or after `start`, or -1 (also for an empty
-// search text and for a start outside the document).
-long findInDocument(const QTextDocument& document, const QString& what, long start, int options);
+// A match in a document: its first position and the position after its last character. A match
+// may span characters that stand for carried groups (a bookmark inside a word): they are not part
+// of the visible text, so the search looks through them.
+struct Match {
+    long start = -1;
+    long end = -1;
+    bool found() const { return start >= 0; }
+};
+
+// The first match of `what` at or after `start`; not found also for an empty search text and for
+// a start outside the document.
+Match findInDocument(const QTextDocument& document, const QString& what, long start, int options);
 
 // True when the `length` characters at `position` of `text` are not joined to a letter, mark or
 // digit on either side.

@@ -30,16 +30,19 @@ QString RestartPrompt()
 namespace
 {
 
-// Finds and selects the first match at or after `start`, as the control's Find does. The match
-// is located with our own comparison, whose word rule also holds for marks, digits and letters
-// outside the Basic Multilingual Plane; the control then selects exactly that match (its own
-// search, limited to the match's extent, finds it at once).
+// Finds and selects the first match at or after `start`; returns the position after it, or -1.
+// The match is located with our own comparison, whose word rule also holds for marks, digits and
+// letters outside the Basic Multilingual Plane, and which looks through the characters that stand
+// for carried groups (a bookmark inside a word).
 long findAndSelect(RichTextBox& editor, const QString& text, long start, int options)
 {
-    const long position = textsearch::findInDocument(*editor.document(), text, start, options);
-    if (position < 0)
+    const textsearch::Match match =
+        textsearch::findInDocument(*editor.document(), text, start, options);
+    if (!match.found())
         return -1;
-    return editor.Find(text, position, position + text.size(), options);
+    editor.setSelStart(match.start);
+    editor.setSelLength(match.end - match.start);
+    return match.end;
 }
 
 } // namespace
@@ -48,8 +51,8 @@ void SearchDocument()
 {
     RichTextBox& editor = *frmRTBEditor::instance()->rtbEditor;
     const int options = SearchOptions();
-    const long position = findAndSelect(editor, gstrFindWhat, glngFindStart, options);
-    if (position == -1) {
+    const long end = findAndSelect(editor, gstrFindWhat, glngFindStart, options);
+    if (end == -1) {
         gblnFound = false;
         if (gblnReplaceAll)
             gintFindResponse = MsgBoxResult::No;
@@ -60,5 +63,5 @@ void SearchDocument()
         return;
     }
     gblnFound = true;
-    glngFindStart = static_cast<std::int32_t>(position + gstrFindWhat.size());
+    glngFindStart = static_cast<std::int32_t>(end);
 }

@@ -91,6 +91,22 @@ TEST(Converter, ConvertsRtfToEveryOutputType)
         QStringList());
 }
 
+TEST(Converter, TextOutputsHoldTheVisibleTextOnly)
+{
+    // A bookmark inside a word, a note and hidden text: none of them is part of the text.
+    Converter c;
+    c.put("in.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}wo{\\*\\bkmkstart b}rd"
+                    "{\\*\\bkmkend b}s{\\footnote \\pard A note.}{\\v hidden} end\\par}");
+    for (const char* out : {"out.txt", "out.md", "out.html"}) {
+        ASSERT_EQ(c.run("in.rtf", out), 0);
+        const QString text = QString::fromUtf8(c.get(out));
+        // HTML puts the two halves of the word in spans of their own.
+        EXPECT_TRUE(text.contains(u"words") || QByteArray(out) == "out.html") << out;
+        EXPECT_FALSE(text.contains(QChar::ObjectReplacementCharacter)) << out;
+        EXPECT_FALSE(text.contains(u"hidden")) << out;
+    }
+}
+
 TEST(Converter, ReadsPlainTextUnlessTheNameEndsExactlyInRtf)
 {
     Converter c;

@@ -502,3 +502,22 @@ TEST_F(FindTest, MessagesFromTheDialogBelongToIt)
     window.mnuFindNext_Click();
     EXPECT_EQ(host.last().owner, &window);
 }
+
+TEST_F(FindTest, AWordWithABookmarkInsideIsFoundSelectedAndReplacedWhole)
+{
+    editor().setTextRTF("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}Some wo{\\*\\bkmkstart b}rd"
+                        "{\\*\\bkmkend b}s here.\\par}");
+    editor().setSelStart(0);
+    gstrFindWhat = QStringLiteral("words");
+    gblnWholeWord = true;
+    SearchDocument();
+    gblnWholeWord = false;
+    ASSERT_TRUE(gblnFound);
+    EXPECT_EQ(editor().SelStart(), 5);
+    EXPECT_EQ(editor().SelLength(), 7) << "the match spans the two carried characters";
+    EXPECT_EQ(glngFindStart, 12);
+    // Replacing the match replaces the text that holds the bookmark, and the bookmark with it.
+    editor().setSelText(QStringLiteral("text"));
+    EXPECT_EQ(editor().Text(), QStringLiteral("Some text here."));
+    EXPECT_FALSE(editor().TextRTF().contains("bkmk"));
+}

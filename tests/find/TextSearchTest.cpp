@@ -1,6 +1,10 @@
 #include "find/TextSearch.h"
 
+#include "platform/rtf/RtfCarriedGroups.h"
+
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <gtest/gtest.h>
 
 using namespace textsearch;
@@ -54,15 +58,43 @@ TEST(TextSearch, DocumentPositionsCountEveryParagraphAndMatchesStayInOne)
 {
     QTextDocument document;
     document.setPlainText(QStringLiteral("one two\nthree two\nfour"));
-    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 0, 0), 4);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 5, 0), 14);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 15, 0), -1);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("two\nthree"), 0, 0), -1);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("four"), 22, 0), -1);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("four"), 23, 0), -1) << "past the end";
-    EXPECT_EQ(findInDocument(document, QString(), 0, 0), -1);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 0, 0).start, 4);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 5, 0).start, 14);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("two"), 15, 0).start, -1);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("two\nthree"), 0, 0).start, -1);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("four"), 22, 0).start, -1);
+    EXPECT_EQ(findInDocument(document, QStringLiteral("four"), 23, 0).start, -1) << "past the end";
+    EXPECT_EQ(findInDocument(document, QString(), 0, 0).start, -1);
 
     document.setPlainText(QStringLiteral("a\u00a0b"));
-    EXPECT_EQ(findInDocument(document, QStringLiteral("a b"), 0, 0), 0)
+    EXPECT_EQ(findInDocument(document, QStringLiteral("a b"), 0, 0).start, 0)
         << "a non-breaking space matches a typed space";
+}
+
+TEST(TextSearch, MatchesLookThroughCarriedCharactersButNotPictures)
+{
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("one wo"));
+    // A bookmark inside the word, and a hidden group right after it.
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter),
+                      carried::inlineFormat("{\\*\\bkmkstart b}", carried::Look::Hidden, {}));
+    cursor.insertText(QStringLiteral("rd"));
+    cursor.insertText(QString(QChar::ObjectReplacementCharacter),
+                      carried::inlineFormat("{\\v x}", carried::Look::Hidden, {}));
+    cursor.insertText(QStringLiteral("s pic"));
+    QTextImageFormat picture;
+    picture.setName(QStringLiteral("p"));
+    cursor.insertImage(picture);
+    cursor.insertText(QStringLiteral("ture"));
+
+    const Match word = findInDocument(document, QStringLiteral("words"), 0, 0);
+    EXPECT_EQ(word.start, 4);
+    EXPECT_EQ(word.end, 11) << "the match spans both carried characters";
+    EXPECT_EQ(findInDocument(document, QStringLiteral("word"), 0, WholeWord).start, -1)
+        << "the letter after the hidden group still joins the word";
+    EXPECT_EQ(findInDocument(document, QStringLiteral("rds"), 6, 0).start, 7)
+        << "a start on the carried character finds the text after it";
+    EXPECT_EQ(findInDocument(document, QStringLiteral("picture"), 0, 0).start, -1)
+        << "a picture is part of the text";
 }

@@ -46,6 +46,21 @@ constexpr int KeepTogether = QTextFormat::UserProperty + 34;
 constexpr int TabLeaders = QTextFormat::UserProperty + 31;
 // Paragraph property: the number of the paragraph's style in the stylesheet the document carries.
 constexpr int ParagraphStyle = QTextFormat::UserProperty + 33;
+// Character property: the number of the run's character style in the stylesheet the document
+// carries.
+constexpr int CharacterStyle = QTextFormat::UserProperty + 35;
+// Character property: what a run's background is (an int; absent = highlighting). Highlighting
+// and character shading look alike in the editor but are different things to other programs.
+constexpr int BackgroundKind = QTextFormat::UserProperty + 36;
+enum BackgroundKindValue : uint8_t {
+    Highlight = 0,  // \highlight
+    Shading = 1,    // \chcbpat: character shading
+    OldShading = 2, // \cb: the older form of character shading
+};
+// Character properties of shading: its percentage in hundredths (an int, \chshdng) and its
+// pattern colour (a QColor, \chcfpat).
+constexpr int ShadingPercent = QTextFormat::UserProperty + 37;
+constexpr int ShadingPattern = QTextFormat::UserProperty + 38;
 // Character property: the strike-through is double (bool).
 constexpr int DoubleStrike = QTextFormat::UserProperty + 32;
 // Table cell property: the height of the cell's row in twips (RTF \trrh: positive at least,

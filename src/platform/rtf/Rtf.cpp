@@ -11,6 +11,8 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 
 namespace rtf
 {
@@ -27,7 +29,57 @@ void addResources(const Model& model, QTextDocument& document)
         document.addResource(QTextDocument::ImageResource, QUrl(name), image);
 }
 
+bool carriesBytes(const QTextFormat& format, std::initializer_list<int> properties)
+{
+    for (int property : properties)
+        if (format.hasProperty(property))
+            return true;
+    return false;
+}
+
+void renumberProperties(QTextFormat& format, std::initializer_list<int> properties,
+                        const carried::Renumbering& renumbering)
+{
+    for (int property : properties)
+        if (format.hasProperty(property))
+            format.setProperty(property, carried::renumbered(
+                                             format.property(property).toByteArray(), renumbering));
+}
+
+constexpr std::initializer_list<int> CharacterBytes = {
+    carried::GroupBytes, carried::FieldInstruction, carried::ObjectBytes};
+constexpr std::initializer_list<int> ParagraphBytes = {carried::TextBoxOpening,
+                                                       carried::TextBoxClosing};
+
 } // namespace
+
+// Carried bytes name fonts and colours by their numbers in the tables of the document they came
+// from: pasted into another document, they are made to name the same fonts and colours in its
+// tables, which gain what they lack.
+void adoptCarriedBytes(Model& model, QTextDocument& document)
+{
+    if (!model.documentGroups)
+        return;
+    const bool carries =
+        std::any_of(model.charFormats.begin(), model.charFormats.end(),
+                    [](const QTextCharFormat& f) { return carriesBytes(f, CharacterBytes); }) ||
+        std::any_of(model.blockFormats.begin(), model.blockFormats.end(),
+                    [](const QTextBlockFormat& f) { return carriesBytes(f, ParagraphBytes); });
+    if (!carries)
+        return;
+    const std::optional<carried::DocumentGroups> existing = carried::documentGroups(document);
+    carried::DocumentGroups target = existing.value_or(carried::DocumentGroups());
+    const carried::Renumbering renumbering = carried::mergeTables(target, *model.documentGroups);
+    if (!existing)
+        target.defaultFont = renumbering.fonts.value(model.documentGroups->defaultFont);
+    carried::setDocumentGroups(document, target);
+    if (renumbering.changesNothing())
+        return;
+    for (QTextCharFormat& format : model.charFormats)
+        renumberProperties(format, CharacterBytes, renumbering);
+    for (QTextBlockFormat& format : model.blockFormats)
+        renumberProperties(format, ParagraphBytes, renumbering);
+}
 
 void replaceDocument(const Model& model, QTextDocument& document)
 {
@@ -110,7 +162,9 @@ void read(const QByteArray& bytes, QTextDocument& document)
 
 void insert(const QByteArray& bytes, QTextCursor& cursor)
 {
-    const detail::Model model = detail::parse(bytes);
+    detail::Model model = detail::parse(bytes);
+    if (QTextDocument* document = cursor.document())
+        detail::adoptCarriedBytes(model, *document);
     detail::insertAt(model, cursor);
 }
 

@@ -89,6 +89,24 @@ QByteArray fontTable(const DocumentGroups& groups)
     return out + '}';
 }
 
+// Control words whose number names a font, and those whose number names a colour.
+constexpr auto FontWords = std::to_array<std::string_view>({"f", "af"});
+constexpr auto ColorWords = std::to_array<std::string_view>({
+    "cf",         "cb",    "highlight", "chcbpat", "chcfpat", "ulc",      "brdrcf",
+    "cbpat",      "cfpat", "clcbpat",   "clcfpat", "trcbpat", "trcfpat",  "clcbpatraw",
+    "clcfpatraw", "pncf",  "levelcf",   "tscbpat", "tscfpat", "tsbrdrcf",
+});
+
+int appendFont(DocumentGroups& target, const FontEntry& font)
+{
+    int number = 0;
+    for (const FontEntry& each : target.fonts)
+        number = std::max(number, each.number + 1);
+    target.fonts.push_back(font);
+    target.fonts.back().number = number;
+    return number;
+}
+
 int lookRank(Look look)
 {
     return static_cast<int>(look);
@@ -180,6 +198,88 @@ void appendInline(QTextCharFormat& format, const QByteArray& bytes, Look look, c
         format.setProperty(LookProperty, static_cast<int>(look));
         format.setProperty(Label, label);
     }
+}
+
+bool Renumbering::changesNothing() const
+{
+    for (auto it = fonts.constBegin(); it != fonts.constEnd(); ++it)
+        if (it.key() != it.value())
+            return false;
+    for (auto it = colors.constBegin(); it != colors.constEnd(); ++it)
+        if (it.key() != it.value())
+            return false;
+    return true;
+}
+
+Renumbering mergeTables(DocumentGroups& target, const DocumentGroups& source)
+{
+    Renumbering out;
+    for (const FontEntry& font : source.fonts) {
+        const auto same =
+            std::find_if(target.fonts.begin(), target.fonts.end(), [&font](const FontEntry& each) {
+                // A font without a character set is written back with the default one, 0.
+                return each.name == font.name &&
+                       std::max(0, each.charset) == std::max(0, font.charset);
+            });
+        out.fonts.insert(font.number,
+                         same != target.fonts.end() ? same->number : appendFont(target, font));
+    }
+    out.colors.insert(0, 0);
+    for (size_t i = 0; i < source.colors.size(); ++i) {
+        const QColor& color = source.colors[i];
+        auto same = std::find(target.colors.begin(), target.colors.end(), color);
+        if (same == target.colors.end()) {
+            target.colors.push_back(color);
+            same = target.colors.end() - 1;
+        }
+        out.colors.insert(static_cast<int>(i) + 1,
+                          static_cast<int>(same - target.colors.begin()) + 1);
+    }
+    return out;
+}
+
+QByteArray renumbered(const QByteArray& bytes, const Renumbering& renumbering)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (bytes[i] != '\\' || i + 1 >= n ||
+            !std::isalpha(static_cast<unsigned char>(bytes[i + 1]))) {
+            // Text, braces, and control symbols (\\, \{, \'xx) pass as they are.
+            const qsizetype length = bytes[i] == '\\' && i + 1 < n ? 2 : 1;
+            out.append(bytes.constData() + i, length);
+            i += length;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && std::isalpha(static_cast<unsigned char>(bytes[end])))
+            ++end;
+        const std::string_view word(bytes.constData() + i + 1, static_cast<size_t>(end - i - 1));
+        qsizetype digits = end;
+        if (digits < n && bytes[digits] == '-')
+            ++digits;
+        while (digits < n && std::isdigit(static_cast<unsigned char>(bytes[digits])))
+            ++digits;
+        const QByteArray number = bytes.mid(end, digits - end);
+        bool ok = false;
+        const int value = number.toInt(&ok);
+        const QHash<int, int>* table = isOneOf(word, FontWords)    ? &renumbering.fonts
+                                       : isOneOf(word, ColorWords) ? &renumbering.colors
+                                                                   : nullptr;
+        out.append(bytes.constData() + i, end - i);
+        out += ok && table && table->contains(value) ? QByteArray::number(table->value(value))
+                                                     : number;
+        i = digits;
+        if (word == "bin" && ok && value > 0) {
+            // Binary data follows the word's delimiting space.
+            const qsizetype data = std::min(n, i + (i < n && bytes[i] == ' ' ? 1 : 0) + value);
+            out.append(bytes.constData() + i, data - i);
+            i = data;
+        }
+    }
+    return out;
 }
 
 bool isInlineObject(const QTextFormat& format)

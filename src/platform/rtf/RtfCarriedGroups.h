@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QHash>
 #include <QMetaType>
 #include <QString>
 #include <QTextCharFormat>
@@ -42,6 +43,21 @@ constexpr int FieldInstruction = QTextFormat::UserProperty + 53;
 // Image property: the object or shape group (`{\object ...}`, `{\shp ...}`) the picture was shown
 // from, written back instead of the picture alone.
 constexpr int ObjectBytes = QTextFormat::UserProperty + 54;
+
+// Paragraph property of the first paragraph of a section after the first: the section's words as
+// read (`\sbkpage\pgwsxn11906...`, empty for a plain new page), written back as
+// `\sect\sectd` and those words before the paragraph.
+constexpr int SectionWords = QTextFormat::UserProperty + 55;
+// With it, a number that tells the section from the others: a paragraph split off the section's
+// first one keeps the same number and does not begin another section.
+constexpr int SectionNumber = QTextFormat::UserProperty + 59;
+
+// Paragraph properties of the paragraphs of a text box: the shape's bytes before and after its
+// text (`{\shp{\*\shpinst ...` and `}}`, one QByteArray each) and a number that tells one box from
+// the next; consecutive paragraphs with the same number are written back inside one shape.
+constexpr int TextBoxOpening = QTextFormat::UserProperty + 56;
+constexpr int TextBoxClosing = QTextFormat::UserProperty + 57;
+constexpr int TextBoxNumber = QTextFormat::UserProperty + 58;
 
 // How an inline group shows in the text.
 enum class Look : int {
@@ -95,6 +111,22 @@ struct DocumentGroups {
 std::optional<DocumentGroups> documentGroups(const QTextDocument& document);
 void setDocumentGroups(QTextDocument& document, const DocumentGroups& groups);
 void clearDocumentGroups(QTextDocument& document);
+
+// Where the font and colour numbers of one document's tables are in another's.
+struct Renumbering {
+    QHash<int, int> fonts;
+    QHash<int, int> colors;
+    bool changesNothing() const;
+};
+
+// Adds to `target` the fonts and colours of `source` it lacks (a font by its name and character
+// set, a colour by its value) and says where each of the source's numbers is in `target`.
+Renumbering mergeTables(DocumentGroups& target, const DocumentGroups& source);
+
+// `bytes` with the numbers of their font and colour words (\f, \af, \cf, \highlight, ...) as
+// `renumbering` says; numbers it does not know stay. \bin data and escaped characters are left
+// alone.
+QByteArray renumbered(const QByteArray& bytes, const Renumbering& renumbering);
 
 // The text of the document's header (or footer) as one line, for printing: the header of every
 // page when the document has one, else of the right-hand or the first page; empty when none.

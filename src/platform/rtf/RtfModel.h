@@ -96,6 +96,10 @@ Model parse(const QByteArray& bytes);
 // Replaces the whole content of `document` with the model.
 void replaceDocument(const Model& model, QTextDocument& document);
 
+// Makes the carried bytes of a model read for pasting name fonts and colours by their numbers in
+// `document`'s tables, adding to those what the bytes need.
+void adoptCarriedBytes(Model& model, QTextDocument& document);
+
 // Replaces the selection of `cursor` with the model (pasting: the first paragraph joins the one at
 // the cursor, the last joins the rest of it).
 void insertAt(const Model& model, QTextCursor& cursor);

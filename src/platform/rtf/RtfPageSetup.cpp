@@ -86,6 +86,23 @@ bool PageSetup::isGiven() const
     return *this != PageSetup();
 }
 
+bool isSectionWord(std::string_view name)
+{
+    for (const Length& length : Lengths)
+        if (name == length.section)
+            return true;
+    for (const Switch& each : Switches)
+        if (each.sectionWord && name == each.name)
+            return true;
+    static constexpr std::string_view Prefixes[] = {"sbk", "pgn", "col", "line", "vertal"};
+    for (std::string_view prefix : Prefixes)
+        if (name.starts_with(prefix) && name != "line")
+            return true;
+    static constexpr std::string_view Words[] = {"endnhere",  "ltrsect",      "rtlsect",
+                                                 "stextflow", "sectunlocked", "sectlinegrid"};
+    return std::find(std::begin(Words), std::end(Words), name) != std::end(Words);
+}
+
 WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstSection,
                     PageSetup& page)
 {

@@ -39,6 +39,10 @@ enum class WordEffect { None, PageSetup };
 WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstSection,
                     PageSetup& page);
 
+// Whether `name` is a word about a section's layout: its break, page, margins, columns, page
+// numbers, line numbers and vertical alignment.
+bool isSectionWord(std::string_view name);
+
 // Appends the document words for `page` (nothing when it is not given).
 void appendDocumentWords(std::string& out, const PageSetup& page);
 

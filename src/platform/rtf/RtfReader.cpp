@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -40,6 +41,8 @@ constexpr int MaxLinks = 65536;
 constexpr int MaxUnicodeSkip = 16;
 constexpr qsizetype MaxCarriedBytes = 256 * 1024 * 1024;
 constexpr int MaxCarriedObjects = 1 << 20;
+constexpr int MaxSections = 65536;
+constexpr size_t MaxSectionWords = 4096;
 constexpr size_t MaxHiddenBytes = 16 * 1024 * 1024;
 constexpr int NoFont = INT_MIN;
 
@@ -82,6 +85,11 @@ struct CharState {
     uint8_t hidden = 0;
     int eastAsianFont = NoFont; // \dbch\afN: the font of Chinese, Japanese and Korean text
     int spacingTwips = 0;       // \expndtw: added between characters
+    int style = -1;             // \csN: the run's character style; -1 for none
+    // What the background came from (docformat::BackgroundKind), and the shading's pattern.
+    uint8_t backgroundKind = docformat::Highlight;
+    int shadingPattern = 0; // \chcfpatN
+    int shading = -1;       // \chshdngN, hundredths of a percent; -1 when not given
     bool operator==(const CharState&) const = default;
 };
 
@@ -97,6 +105,8 @@ struct CharStateHash {
         mix(s.bold | (s.italic << 1) | (s.strike << 2) | (s.hidden << 3) | (s.vertical << 4) |
             (s.caps << 6) | (static_cast<size_t>(s.underline) << 8));
         mix(static_cast<size_t>(s.eastAsianFont) ^ (static_cast<size_t>(s.spacingTwips) << 32));
+        mix(static_cast<size_t>(s.style) ^ (static_cast<size_t>(s.backgroundKind) << 20) ^
+            (static_cast<size_t>(s.shadingPattern) << 24) ^ (static_cast<size_t>(s.shading) << 40));
         return h;
     }
 };
@@ -133,13 +143,15 @@ struct BlockKey {
     ParaState para;
     int bulletLevel = 0;
     bool pageBreak = false;
+    int section = -1; // the paragraph begins a section: into Reader::m_sections
     bool operator==(const BlockKey&) const = default;
 };
 
 struct BlockKeyHash {
     size_t operator()(const BlockKey& k) const noexcept
     {
-        size_t h = static_cast<size_t>(k.bulletLevel) * 31 + k.pageBreak;
+        size_t h = static_cast<size_t>(k.bulletLevel) * 31 + k.pageBreak +
+                   (static_cast<size_t>(k.section + 1) << 8);
         auto mix = [&h](size_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
         const ParaState& p = k.para;
         mix(p.align | (p.rtl << 2) | (p.pageBreakBefore << 3) | (p.pn.scheme << 4) |
@@ -178,6 +190,7 @@ struct Group {
     bool shapeHadInst = false;
     bool nestTableProps = false; // in \nesttableprops: row words are for the nested table
     bool fieldInstOwner = false;
+    bool textBoxOwner = false;   // \shptxt: the text of a text box
     int carrierRunBegin = -1;    // an \object or \shp begun in this group: its first run
     bool defaultsOwner = false;  // \defchp, \defpap: the document's default formatting
     const char* begin = nullptr; // the group's opening brace in the bytes
@@ -322,6 +335,9 @@ private:
     void finishDocumentGroups();
     void startCarrier(Group& group);
     void finishCarrier(const Group& popped);
+    void beginTextBox(Group& group);
+    void endTextBox();
+    bool finishTextBox(const Group& popped);
     void keepHiddenBytes(const char* data, int length);
     void keepHiddenChar(char32_t c);
     void flushHidden();
@@ -419,6 +435,22 @@ private:
     int m_listTextRunBegin = -1, m_listTextRunEnd = -1;
     int m_listTextBegin = -1, m_listTextEnd = -1;
     bool m_pageBreakPending = false;
+    // A section after the first has begun (\sect) and waits for its first paragraph; its words
+    // (break, page, columns, numbering) as read, written back where the section begins.
+    bool m_sectionPending = false;
+    std::string m_sectionWords;
+    std::vector<QByteArray> m_sections;
+
+    // The text box being read: the stack index of its shape's group, its first paragraph, and
+    // where its text group begins and ends in the bytes (-1 until it ends).
+    struct TextBoxRead {
+        size_t shapeDepth = 0;
+        int blockBegin = 0;
+        qsizetype textBegin = 0;
+        qsizetype textEnd = -1;
+    };
+    std::optional<TextBoxRead> m_textBox;
+    int m_textBoxes = 0;
 
     int m_skipUnits = 0;
 
@@ -527,6 +559,7 @@ void Reader::pushGroup()
     g.listTextOwner = false;
     g.shapeHadInst = false;
     g.fieldInstOwner = false;
+    g.textBoxOwner = false;
     g.defaultsOwner = false;
     g.carrierRunBegin = -1;
 }
@@ -548,6 +581,8 @@ void Reader::popGroup()
         finishField(popped);
         m_fields.pop_back();
     }
+    if (popped.textBoxOwner)
+        endTextBox();
     if (popped.carrierRunBegin >= 0 && m_poppedAtBrace)
         finishCarrier(popped);
     if (popped.defaultsOwner) {
@@ -845,8 +880,12 @@ void Reader::onWord(const Token& token)
         c.color = std::max(0, param);
         break;
     case Kw::Cb:
+        c.background = std::max(0, param);
+        c.backgroundKind = token.length == 2 ? docformat::OldShading : docformat::Shading;
+        break;
     case Kw::Highlight:
         c.background = std::max(0, param);
+        c.backgroundKind = docformat::Highlight;
         break;
     case Kw::Up:
         c.offsetCenti = (has ? std::clamp(param, -3276, 3276) : 6) * 1000;
@@ -907,7 +946,9 @@ void Reader::onWord(const Token& token)
 
     // Paragraph formatting
     case Kw::Pard:
-        p = m_defaultPara;
+        // A text box's paragraphs start from no formatting: the document's paragraph defaults
+        // are the body's, as LibreOffice reads them.
+        p = m_textBox && m_textBox->textEnd < 0 ? ParaState() : m_defaultPara;
         if (m_stack.size() == 2)
             m_bodyStarted = true;
         break;
@@ -1002,6 +1043,8 @@ void Reader::onWord(const Token& token)
                 endParagraph();
             m_pageBreakPending = true;
             m_firstSection = false;
+            m_sectionPending = true;
+            m_sectionWords.clear();
         }
         break;
     case Kw::Column:
@@ -1097,6 +1140,14 @@ void Reader::onDestination(Kw kw, std::string_view name)
             g.defaultsOwner = true;
             return;
         }
+        if (name == "do" && dest == Dest::Body && m_stack.size() >= 3) {
+            // An old drawing object: a picture in it shows like other pictures, and the object
+            // is written back whole; one without a picture is carried on a character.
+            g.outer = Dest::Body;
+            g.dest = Dest::ShapeInst;
+            startCarrier(g);
+            return;
+        }
         carryGroup(name);
         return;
     case Kw::NonShpPict:
@@ -1180,8 +1231,10 @@ void Reader::onDestination(Kw kw, std::string_view name)
             skip();
         return;
     case Kw::ShpTxt:
-        if (dest == Dest::ShapeInst)
+        if (dest == Dest::ShapeInst) {
             g.dest = g.outer;
+            beginTextBox(g);
+        }
         return;
     case Kw::ShpPict:
         return;
@@ -1641,6 +1694,15 @@ void Reader::endParagraph(int tableLevel)
     }
     para.bulletLevel = 0;
     key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
+    if (m_sectionPending && (tableLevel >= 0 ? tableLevel : tableLevelOf(para)) == 0) {
+        // A section that begins in a table is not kept apart: its page break stays.
+        m_sectionPending = false;
+        if (m_sections.size() < MaxSections) {
+            m_sections.emplace_back(m_sectionWords.data(),
+                                    static_cast<qsizetype>(m_sectionWords.size()));
+            key.section = static_cast<int>(m_sections.size()) - 1;
+        }
+    }
     para.pageBreakBefore = 0;
     para.pn = PnState();
     para.ls = 0;
@@ -1704,6 +1766,10 @@ int Reader::blockFormatFor(const BlockKey& key)
     }
     if (key.pageBreak)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (key.section >= 0) {
+        f.setProperty(carried::SectionWords, m_sections[static_cast<size_t>(key.section)]);
+        f.setProperty(carried::SectionNumber, key.section + 1);
+    }
     if (p.keep)
         f.setProperty(docformat::KeepTogether, true);
     if (p.keepNext)
@@ -1791,8 +1857,18 @@ int Reader::charFormatFor(const CharState& s)
     if (s.color > 0 && s.color < static_cast<int>(m_colors.size()) && m_colors[s.color].isValid())
         f.setForeground(m_colors[s.color]);
     if (s.background > 0 && s.background < static_cast<int>(m_colors.size()) &&
-        m_colors[s.background].isValid())
+        m_colors[s.background].isValid()) {
         f.setBackground(m_colors[s.background]);
+        if (s.backgroundKind != docformat::Highlight)
+            f.setProperty(docformat::BackgroundKind, static_cast<int>(s.backgroundKind));
+    }
+    if (s.shading >= 0)
+        f.setProperty(docformat::ShadingPercent, s.shading);
+    if (s.shadingPattern > 0 && s.shadingPattern < static_cast<int>(m_colors.size()) &&
+        m_colors[s.shadingPattern].isValid())
+        f.setProperty(docformat::ShadingPattern, m_colors[s.shadingPattern]);
+    if (s.style >= 0)
+        f.setProperty(docformat::CharacterStyle, s.style);
     if (s.offsetCenti)
         docformat::setCharOffsetTwips(f, s.offsetCenti / 100.0, points);
     if (s.vertical == 1)
@@ -2049,12 +2125,79 @@ void Reader::startCarrier(Group& group)
     group.carrierRunBegin = static_cast<int>(m_model.runs.size());
 }
 
+// A text box's text begins in a shape of the body: its paragraphs are shown where the shape stands,
+// apart from the paragraph that holds the shape.
+void Reader::beginTextBox(Group& group)
+{
+    if (group.outer != Dest::Body || m_textBox || tableLevelOf(group.para) > 0 || !group.begin)
+        return;
+    size_t shape = m_stack.size() - 1;
+    while (shape > 0 && m_stack[shape].carrierRunBegin < 0)
+        --shape;
+    if (m_stack[shape].carrierRunBegin < 0 || !m_stack[shape].begin)
+        return;
+    flushPending();
+    if (!paragraphIsEmpty())
+        endParagraph();
+    group.textBoxOwner = true;
+    m_textBox = TextBoxRead{shape, static_cast<int>(m_model.blocks.size()),
+                            group.begin - m_bytes.constData(), -1};
+}
+
+// The text box's text ends: a last paragraph without its mark is ended too.
+void Reader::endTextBox()
+{
+    if (!m_textBox || !m_poppedAtBrace)
+        return;
+    if (!paragraphIsEmpty())
+        endParagraph();
+    m_textBox->textEnd = m_tokens.position() - m_bytes.constData();
+}
+
+// The shape of a text box ends: its paragraphs keep the shape's bytes around the text, so that
+// they are written back inside the same shape. False when the shape is not a text box's.
+bool Reader::finishTextBox(const Group& popped)
+{
+    if (!m_textBox || m_textBox->shapeDepth != m_stack.size())
+        return false;
+    const TextBoxRead box = *m_textBox;
+    m_textBox.reset();
+    const qsizetype shapeBegin = popped.begin - m_bytes.constData();
+    const qsizetype shapeEnd = m_tokens.position() - m_bytes.constData();
+    const int blockEnd = static_cast<int>(m_model.blocks.size());
+    if (box.textEnd < 0 || blockEnd == box.blockBegin ||
+        m_carriedBytes + (shapeEnd - shapeBegin) > MaxCarriedBytes)
+        return false;
+    m_carriedBytes += shapeEnd - shapeBegin;
+    ++m_carriedObjects;
+    const QByteArray opening = m_bytes.mid(shapeBegin, box.textBegin - shapeBegin);
+    const QByteArray closing = m_bytes.mid(box.textEnd, shapeEnd - box.textEnd);
+    const int number = ++m_textBoxes;
+    std::unordered_map<int, int> marked; // block format -> the same, marked as the box's
+    for (int b = box.blockBegin; b < blockEnd; ++b) {
+        Block& block = m_model.blocks[static_cast<size_t>(b)];
+        auto [it, fresh] = marked.try_emplace(block.blockFormat, 0);
+        if (fresh) {
+            QTextBlockFormat format = m_model.blockFormats[static_cast<size_t>(block.blockFormat)];
+            format.setProperty(carried::TextBoxOpening, opening);
+            format.setProperty(carried::TextBoxClosing, closing);
+            format.setProperty(carried::TextBoxNumber, number);
+            it->second = static_cast<int>(m_model.blockFormats.size());
+            m_model.blockFormats.push_back(format);
+        }
+        block.blockFormat = it->second;
+    }
+    return true;
+}
+
 // An object or a shape ends. One that showed a single picture keeps its bytes on the picture; one
 // that showed nothing is carried on a character of its own; one that showed text (a text box)
 // leaves its text as paragraphs.
 void Reader::finishCarrier(const Group& popped)
 {
     closeRun();
+    if (finishTextBox(popped))
+        return;
     const int runs = static_cast<int>(m_model.runs.size()) - popped.carrierRunBegin;
     const bool paragraphEnded =
         !m_model.blocks.empty() && m_model.blocks.back().runEnd > popped.carrierRunBegin;
@@ -2080,6 +2223,13 @@ void Reader::finishCarrier(const Group& popped)
 // reference marks of notes and comments.
 void Reader::onOtherWord(std::string_view name, const Token& token)
 {
+    if (m_sectionPending && top().dest == Dest::Body && pagesetup::isSectionWord(name) &&
+        m_sectionWords.size() < MaxSectionWords) {
+        m_sectionWords += '\\';
+        m_sectionWords += name;
+        if (token.hasParam)
+            m_sectionWords += std::to_string(token.param);
+    }
     if (pagesetup::readWord(name, token.hasParam, token.param, m_firstSection,
                             m_documentGroups.page) != pagesetup::WordEffect::None)
         return;
@@ -2114,6 +2264,12 @@ bool Reader::onFormattingWord(std::string_view name, const Token& token)
     }
     if (name == "s") {
         g.para.style = std::clamp(token.param, 0, 32767);
+    } else if (name == "cs") {
+        g.chr.style = std::clamp(token.param, 0, 32767);
+    } else if (name == "chshdng") {
+        g.chr.shading = std::clamp(token.param, 0, 10000);
+    } else if (name == "chcfpat") {
+        g.chr.shadingPattern = std::max(0, token.param);
     } else if (name == "keep") {
         g.para.keep = on;
     } else if (name == "keepn") {

@@ -288,8 +288,14 @@ private:
     void closeField();
     bool continuesField(const QTextBlock& next, int end) const;
     int propsFor(int formatIndex, const QTextCharFormat& format);
+    void appendBackground(std::string& p, const QTextCharFormat& format);
+    // Style numbers mean something only beside the stylesheet the document carries.
+    bool carriesStylesheet() const { return m_groups && !m_groups->fonts.empty(); }
     void setProps(int props);
     void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
+    static bool beginsPageSection(const QTextBlockFormat& f);
+    void writeSectionAndTextBox(const QTextBlockFormat& f);
+    void closeTextBox();
     void writeListNumber(const QTextList& list, const QTextBlock& block);
     void writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd);
     struct RunKind;
@@ -343,6 +349,10 @@ private:
     bool m_hasTables = false;
     QList<QTextFrame*> m_topFrames; // the tables in the body, in document order
     qsizetype m_nextTopFrame = 0;
+
+    int m_textBox = 0;     // the number of the text box being written, 0 outside one
+    int m_lastSection = 0; // the section number of the body paragraph written last
+    QByteArray m_textBoxClosing;
 };
 
 // A document that carries bytes keeps its font and colour tables as they were read, since the
@@ -404,6 +414,29 @@ int Writer::colorNumber(const QColor& color)
     return number;
 }
 
+// Highlighting as highlighting, character shading as shading with its pattern and percentage.
+void Writer::appendBackground(std::string& p, const QTextCharFormat& format)
+{
+    if (format.hasProperty(docformat::ShadingPattern))
+        appendWord(p, "\\chcfpat", colorNumber(format.colorProperty(docformat::ShadingPattern)));
+    if (format.background().style() != Qt::NoBrush) {
+        const int color = colorNumber(format.background().color());
+        switch (format.intProperty(docformat::BackgroundKind)) {
+        case docformat::Shading:
+            appendWord(p, "\\chcbpat", color);
+            break;
+        case docformat::OldShading:
+            appendWord(p, "\\cb", color);
+            break;
+        default:
+            appendWord(p, "\\highlight", color);
+            break;
+        }
+    }
+    if (format.hasProperty(docformat::ShadingPercent))
+        appendWord(p, "\\chshdng", format.intProperty(docformat::ShadingPercent));
+}
+
 int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
 {
     auto found = m_propsOfFormat.find(formatIndex);
@@ -411,6 +444,8 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
         return found->second;
 
     std::string p = "\\plain";
+    if (carriesStylesheet() && format.hasProperty(docformat::CharacterStyle))
+        appendWord(p, "\\cs", format.intProperty(docformat::CharacterStyle));
     // A second family is the font of Chinese, Japanese and Korean text.
     const QStringList families = format.fontFamilies().toStringList();
     if (families.size() > 1 && !families.at(1).isEmpty()) {
@@ -444,8 +479,7 @@ int Writer::propsFor(int formatIndex, const QTextCharFormat& format)
     }
     if (format.foreground().style() != Qt::NoBrush)
         appendWord(p, "\\cf", colorNumber(format.foreground().color()));
-    if (format.background().style() != Qt::NoBrush)
-        appendWord(p, "\\highlight", colorNumber(format.background().color()));
+    appendBackground(p, format);
     if (offset != 0) {
         if (proportion > 0) {
             appendWord(p, "{\\*\\updnprop", proportion);
@@ -508,17 +542,61 @@ void Writer::setProps(int props)
     m_currentProps = props;
 }
 
+// A section whose start already is a new page: the paragraph needs no page break of its own.
+bool Writer::beginsPageSection(const QTextBlockFormat& f)
+{
+    if (!f.hasProperty(carried::SectionWords))
+        return false;
+    const QByteArray words = f.property(carried::SectionWords).toByteArray();
+    return !words.contains("\\sbknone") && !words.contains("\\sbkcol");
+}
+
+// Before a paragraph of the body: the text box it is not part of ends, the section it begins
+// starts, the text box it is part of opens.
+void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
+{
+    const int box = f.intProperty(carried::TextBoxNumber);
+    if (box != m_textBox)
+        closeTextBox();
+    const int section = f.intProperty(carried::SectionNumber);
+    if (f.hasProperty(carried::SectionWords) && section != m_lastSection) {
+        const QByteArray words = f.property(carried::SectionWords).toByteArray();
+        m_body += "\\sect\\sectd";
+        m_body.append(words.constData(), static_cast<size_t>(words.size()));
+        m_body += '\n';
+    }
+    m_lastSection = section;
+    if (box != 0 && box != m_textBox) {
+        const QByteArray opening = f.property(carried::TextBoxOpening).toByteArray();
+        m_body.append(opening.constData(), static_cast<size_t>(opening.size()));
+        m_body += "{\\shptxt ";
+        m_textBox = box;
+        m_textBoxClosing = f.property(carried::TextBoxClosing).toByteArray();
+    }
+}
+
+void Writer::closeTextBox()
+{
+    if (m_textBox == 0)
+        return;
+    m_body += '}';
+    m_body.append(m_textBoxClosing.constData(), static_cast<size_t>(m_textBoxClosing.size()));
+    m_body += '\n';
+    m_textBox = 0;
+}
+
 void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
     std::string& out = m_body;
+    if (tableWords.empty())
+        writeSectionAndTextBox(f);
     out += "\\pard";
     out += tableWords;
     // A style number means something only beside the stylesheet the document carries. Readers
     // that apply the style's own spacing and indents where the paragraph says nothing then get
     // the paragraph's, zero included.
-    const bool styled =
-        m_groups && !m_groups->fonts.empty() && f.hasProperty(docformat::ParagraphStyle);
+    const bool styled = carriesStylesheet() && f.hasProperty(docformat::ParagraphStyle);
     if (styled)
         appendWord(out, "\\s", f.intProperty(docformat::ParagraphStyle));
     const Qt::Alignment align = f.alignment() & Qt::AlignHorizontal_Mask;
@@ -595,7 +673,7 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
             break;
         }
     }
-    if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+    if ((f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) && !beginsPageSection(f))
         out += "\\pagebb";
     if (f.boolProperty(docformat::KeepTogether))
         out += "\\keep";
@@ -961,6 +1039,7 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
             const int lastRow = wholeDocument || !lastCell.isValid()
                                     ? table->rows() - 1
                                     : lastCell.row() + lastCell.rowSpan() - 1;
+            closeTextBox();
             writeTable(*this, *table, 1, std::max(0, firstRow), lastRow);
             block = m_document.findBlock(table->lastPosition() + 1);
             continue;
@@ -982,6 +1061,7 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
         block = block.next();
     }
 
+    closeTextBox();
     closeField();
     std::string header;
     header.reserve(1024);

@@ -425,8 +425,183 @@ TEST(RtfCarriedGroups, PicturesOfObjectsAndShapesAreShownAndTheirGroupsWrittenBa
               QStringList({QString::fromUtf16(u"A\uFFFCB\uFFFCC\uFFFCD"), "In the box", "E"}));
     const QByteArray saved = rtf::write(*d);
     // The object and the shape come back whole, not as pictures of their own; a shape that shows
-    // nothing is carried; a text box's text stays as paragraphs.
+    // nothing is carried; a text box is written back around its paragraphs.
     EXPECT_TRUE(saved.contains("A" + object + "B" + shape + "C" + line + "D")) << saved.constData();
+    EXPECT_TRUE(
+        saved.contains("{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard"))
+        << saved.constData();
     EXPECT_EQ(saved.count("\\pict"), 3);
     EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // An old drawing object shows its picture and is written back whole; one without a picture
+    // is carried as before.
+    const QByteArray drawing = "{\\*\\do\\dobxcolumn\\dobypara\\dodhgt8192{\\pict\\pngblip "
+                               "\\picw2\\pich2 " +
+                               png + "}\\dpx0\\dpy0\\dpxsize300\\dpysize300}";
+    const QByteArray lineDrawing = "{\\*\\do\\dobxcolumn\\dpline\\dpptx0\\dppty0}";
+    d = readRtf(doc("F" + drawing + "G" + lineDrawing + "H\\par"));
+    EXPECT_EQ(images(*d).size(), 1);
+    EXPECT_EQ(paragraphs(*d), QStringList({QString::fromUtf16(u"F\uFFFCG\uFFFCH")}));
+    const QByteArray drawn = rtf::write(*d);
+    EXPECT_TRUE(drawn.contains("F" + drawing + "G" + lineDrawing + "H")) << drawn.constData();
+    EXPECT_EQ(drawn.count("\\pict"), 1);
+    EXPECT_EQ(rtf::write(*readRtf(drawn)), drawn);
+}
+
+TEST(RtfCarriedGroups, CharacterStylesAreKeptOnTheirRunsAndInTheStylesheet)
+{
+    const QByteArray stylesheet = "{\\stylesheet{\\snext0 Normal;}{\\*\\cs10 \\additive Default "
+                                  "Paragraph Font;}{\\*\\cs15 \\additive\\b\\sbasedon10 Strong;}}";
+    auto d = readRtf(doc(stylesheet + "\\pard Plain {\\cs15\\b strong} and {\\plain again}\\par"));
+    EXPECT_EQ(formatOf(*d, "strong").intProperty(docformat::CharacterStyle), 15);
+    EXPECT_FALSE(formatOf(*d, "Plain").hasProperty(docformat::CharacterStyle));
+    EXPECT_FALSE(formatOf(*d, "again").hasProperty(docformat::CharacterStyle))
+        << "\\plain ends the character style";
+    const QByteArray saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains(stylesheet)) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\plain\\cs15\\f0")) << saved.constData();
+    EXPECT_EQ(saved.count("\\cs15"), 2) << "once in the stylesheet, once on the run";
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // Without a stylesheet a style number names nothing and is not written.
+    EXPECT_FALSE(rtf::write(*readRtf(doc("{\\cs15 x}\\par"))).contains("\\cs15"));
+}
+
+TEST(RtfCarriedGroups, HighlightingAndCharacterShadingAreWrittenBackAsRead)
+{
+    auto d = readRtf(doc("{\\highlight1 marked} {\\chcbpat2 shaded} {\\cb1 old} "
+                         "{\\chcfpat1\\chcbpat2\\chshdng2500 patterned}\\par"));
+    // All four show their background colour.
+    for (const char* text : {"marked", "shaded", "old", "patterned"})
+        EXPECT_NE(formatOf(*d, text).background().style(), Qt::NoBrush) << text;
+    EXPECT_EQ(formatOf(*d, "shaded").background().color(), QColor(0, 128, 0));
+    const QByteArray saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains("\\highlight1 marked")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\chcbpat2 shaded")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\cb1 old")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\chcfpat1\\chcbpat2\\chshdng2500 patterned")) << saved.constData();
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+}
+
+TEST(RtfCarriedGroups, TextBoxesShowTheirTextAndAreWrittenBackAsShapes)
+{
+    const QByteArray opening = "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright3000"
+                               "\\shpbottom1000{\\sp{\\sn shapeType}{\\sv 202}}";
+    const QByteArray textBox =
+        opening + "{\\shptxt \\pard\\plain First line\\par\\pard\\plain Second line\\par}}}";
+    auto d = readRtf(doc("\\pard Before " + textBox + "after\\par\\pard Next\\par"));
+    // The box's paragraphs stand apart from the paragraph that holds the shape.
+    EXPECT_EQ(paragraphs(*d),
+              QStringList({"Before ", "First line", "Second line", "after", "Next"}));
+    EXPECT_FALSE(paragraph(*d, 0).blockFormat().hasProperty(carried::TextBoxNumber));
+    EXPECT_TRUE(paragraph(*d, 1).blockFormat().hasProperty(carried::TextBoxNumber));
+    EXPECT_TRUE(paragraph(*d, 2).blockFormat().hasProperty(carried::TextBoxNumber));
+    EXPECT_FALSE(paragraph(*d, 3).blockFormat().hasProperty(carried::TextBoxNumber));
+
+    // Written back as the same shape around both paragraphs, the text as edited.
+    QTextCursor cursor(paragraph(*d, 2));
+    cursor.insertText(QStringLiteral("Edited "));
+    QByteArray saved = rtf::write(*d);
+    const qsizetype shape = saved.indexOf(opening + "{\\shptxt \\pard");
+    ASSERT_GE(shape, 0) << saved.constData();
+    EXPECT_EQ(saved.count("{\\shp{"), 1);
+    EXPECT_LT(saved.indexOf("Before"), shape);
+    EXPECT_LT(shape, saved.indexOf("First line"));
+    EXPECT_LT(saved.indexOf("Edited Second line\\par\n}}}"), saved.indexOf("after"))
+        << saved.constData();
+    auto again = readRtf(saved);
+    EXPECT_EQ(paragraphs(*again), paragraphs(*d));
+    EXPECT_EQ(rtf::write(*again), saved);
+
+    // Two boxes one after the other stay two shapes; a box without a last paragraph mark keeps
+    // its text too.
+    d = readRtf(doc(textBox + opening + "{\\shptxt Third}}}\\par"));
+    EXPECT_EQ(paragraphs(*d), QStringList({"First line", "Second line", "Third", ""}));
+    saved = rtf::write(*d);
+    EXPECT_EQ(saved.count("{\\shptxt "), 2) << saved.constData();
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+}
+
+TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
+{
+    auto d = readRtf(doc("\\sectd\\pgwsxn11906\\pghsxn16838 One\\par"
+                         "\\sect\\sectd\\sbkodd\\lndscpsxn\\pgwsxn16838\\pghsxn11906\\marglsxn720"
+                         "\\cols2\\pgnrestart {\\header \\pard Second head\\par}Two\\par "
+                         "Two and a half\\par"
+                         "\\sect\\sectd\\sbknone Three\\par"));
+    EXPECT_EQ(carried::documentGroups(*d)->page.paperWidth, 11906) << "the first section's page";
+    EXPECT_FALSE(paragraph(*d, 0).blockFormat().hasProperty(carried::SectionWords));
+    EXPECT_EQ(paragraph(*d, 1).blockFormat().property(carried::SectionWords).toByteArray(),
+              "\\sbkodd\\lndscpsxn\\pgwsxn16838\\pghsxn11906\\marglsxn720\\cols2\\pgnrestart");
+    EXPECT_FALSE(paragraph(*d, 2).blockFormat().hasProperty(carried::SectionWords));
+    EXPECT_EQ(paragraph(*d, 3).blockFormat().property(carried::SectionWords).toByteArray(),
+              "\\sbknone");
+
+    const QByteArray saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains("\\sect\\sectd\\sbkodd\\lndscpsxn\\pgwsxn16838\\pghsxn11906"
+                               "\\marglsxn720\\cols2\\pgnrestart\n\\pard"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\\sect\\sectd\\sbknone\n\\pard")) << saved.constData();
+    EXPECT_EQ(saved.count("\\sect\\"), 2);
+    EXPECT_FALSE(saved.contains("\\pagebb")) << "the section's start is the page break";
+    // The second section's header stays with it.
+    EXPECT_LT(saved.indexOf("\\sbkodd"), saved.indexOf("{\\header"));
+    auto again = readRtf(saved);
+    EXPECT_EQ(paragraphs(*again), paragraphs(*d));
+    EXPECT_TRUE(paragraph(*again, 1).blockFormat().pageBreakPolicy() &
+                QTextFormat::PageBreak_AlwaysBefore);
+    EXPECT_EQ(rtf::write(*again), saved);
+
+    // A paragraph split off the section's first one (Enter) does not begin a section of its own.
+    QTextCursor cursor(paragraph(*d, 3));
+    cursor.insertBlock(paragraph(*d, 3).blockFormat());
+    cursor.insertText(QStringLiteral("Split"));
+    EXPECT_EQ(paragraph(*d, 4).blockFormat().property(carried::SectionWords).toByteArray(),
+              "\\sbknone");
+    EXPECT_EQ(rtf::write(*d).count("\\sect\\"), 2);
+}
+
+TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
+{
+    // The note names the source's font 7 (Georgia) and colour 2 (blue).
+    const QByteArray source =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f7 Georgia;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "x{\\footnote \\pard\\plain\\f7 {\\cf2 Blue} note\\'e9\\bin3 \\f7}y\\par}";
+    auto from = readRtf(source);
+    const QByteArray copied = rtf::writeRange(*from, 0, 3);
+
+    // The target's tables number other fonts and colours the same way.
+    auto to = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f7 Courier;}}"
+                      "{\\colortbl;\\red0\\green255\\blue0;\\red9\\green9\\blue9;}"
+                      "a{\\*\\bkmkstart b}b{\\*\\bkmkend b}\\par}");
+    QTextCursor cursor(to.get());
+    cursor.movePosition(QTextCursor::End);
+    rtf::insert(copied, cursor);
+
+    const auto groups = carried::documentGroups(*to);
+    ASSERT_TRUE(groups);
+    const auto georgia =
+        std::find_if(groups->fonts.begin(), groups->fonts.end(),
+                     [](const carried::FontEntry& f) { return f.name == "Georgia"; });
+    ASSERT_NE(georgia, groups->fonts.end()) << "the target's table gains the font";
+    const auto blue = std::find(groups->colors.begin(), groups->colors.end(), QColor(0, 0, 255));
+    ASSERT_NE(blue, groups->colors.end());
+    const QByteArray f = "\\f" + QByteArray::number(georgia->number);
+    const QByteArray cf = "\\cf" + QByteArray::number(blue - groups->colors.begin() + 1);
+
+    const QByteArray saved = rtf::write(*to);
+    EXPECT_TRUE(saved.contains("{\\footnote \\pard\\plain" + f + " {" + cf + " Blue} note\\'e9"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("\\bin3 \\f7}")) << "binary data stays as it was";
+    auto again = readRtf(saved);
+    EXPECT_EQ(rtf::write(*again), saved);
+
+    // Pasting into the same document changes nothing.
+    const QByteArray before = rtf::write(*from);
+    QTextCursor end(from.get());
+    end.movePosition(QTextCursor::End);
+    rtf::insert(copied, end);
+    EXPECT_EQ(rtf::write(*from).count("{\\footnote \\pard\\plain\\f7 {\\cf2 Blue}"), 2)
+        << before.constData();
 }

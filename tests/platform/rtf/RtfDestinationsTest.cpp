@@ -73,9 +73,9 @@ TEST(RtfDestinations, ObjectsShowTheirResultAndShapesTheirPicture)
                     "{\\result{\\plain shown}}}y\\par"));
     EXPECT_EQ(paragraphs(*d), QStringList({"xshowny"}));
 
-    // A shape's instructions are not text; its text box is; its result stands in only when the
-    // shape had no instructions.
+    // A shape's instructions are not text; its text box is, as paragraphs of its own; its result
+    // stands in only when the shape had no instructions.
     d = readRtf(doc("a{\\shp{\\*\\shpinst{\\sp{\\sn fillColor}{\\sv 255}}{\\shptxt box}}"
                     "{\\shprslt fallback}}b{\\shp{\\shprslt onlyresult}}c\\par"));
-    EXPECT_EQ(paragraphs(*d), QStringList({"aboxbonlyresultc"}));
+    EXPECT_EQ(paragraphs(*d), QStringList({"a", "box", "bonlyresultc"}));
 }
