@@ -2,6 +2,8 @@
 
 #include "FormattingFixture.h"
 
+#include "platform/document/ListNumbering.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -115,7 +117,7 @@ TEST_F(FormattingTest, BulletsOnNumberedParagraphsAndEnterContinuesLists)
     QTextDocument& document = *editor().document();
     QTextBlock one = blockWith(document, QStringLiteral("one"));
     ASSERT_TRUE(one.textList());
-    EXPECT_EQ(one.textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(docformat::listStyleOf(one.textList()->format()), QTextListFormat::ListDecimal);
 
     // Enter at the end of a numbered item makes the next number.
     editor().setSelStart(blockWith(document, QStringLiteral("two")).position() + 3);
