@@ -122,6 +122,57 @@ TEST(RtfTables, RowsBecomeTablesWithWidthsAndCellProperties)
     EXPECT_EQ(plaintext::encode(plaintext::textOf(*d)), QByteArray("a\tb\tc\nd\t\tf1 f2\nafter"));
 }
 
+TEST(RtfTables, CellPaddingAndRowBordersAndPadding)
+{
+    // Word's and LibreOffice's forms: the row's default padding and borders (top, left, bottom,
+    // right, inside horizontal and vertical), a cell's own padding and border overriding them,
+    // and padding in any unit but twips ignored.
+    auto d = readRtf(
+        doc("\\trowd\\trgaph108\\trpaddft3\\trpaddt20\\trpaddfl3\\trpaddl40\\trpaddfb3\\trpaddb0"
+            "\\trpaddfr3\\trpaddr80\\trbrdrt\\brdrs\\brdrw30\\trbrdrl\\brdrs\\brdrw10"
+            "\\trbrdrb\\brdrs\\brdrw20\\trbrdrr\\brdrs\\brdrw10\\trbrdrh\\brdrs\\brdrw5"
+            "\\trbrdrv\\brdrs\\brdrw15\\brdrcf1"
+            "\\clpadfl3\\clpadl120\\clpadft0\\clpadt999\\cellx2000"
+            "\\clbrdrl\\brdrnone\\cellx4000"
+            "\\pard\\intbl a\\cell b\\cell\\row"
+            "\\trowd\\trgaph108\\trbrdrh\\brdrs\\brdrw5\\trbrdrb\\brdrs\\brdrw20"
+            "\\cellx2000\\cellx4000\\pard\\intbl c\\cell d\\cell\\row"));
+    const QList<QTextTable*> all = tables(*d);
+    ASSERT_EQ(all.size(), 1);
+    auto cellFormat = [](const QTextTable& t, int r, int c) {
+        return t.cellAt(r, c).format().toTableCellFormat();
+    };
+    const QTextTableCellFormat a = cellFormat(*all[0], 0, 0);
+    EXPECT_DOUBLE_EQ(a.leftPadding(), 120 / 15.0);
+    EXPECT_DOUBLE_EQ(a.topPadding(), 20 / 15.0) << "the cell's top is in no unit: the row's";
+    EXPECT_DOUBLE_EQ(a.bottomPadding(), 0.0);
+    EXPECT_DOUBLE_EQ(a.rightPadding(), 80 / 15.0);
+    EXPECT_DOUBLE_EQ(a.topBorder(), 30 / 15.0);
+    EXPECT_DOUBLE_EQ(a.leftBorder(), 10 / 15.0);
+    EXPECT_DOUBLE_EQ(a.rightBorder(), 15 / 15.0) << "inside vertical";
+    EXPECT_EQ(a.rightBorderBrush().color(), QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(a.bottomBorder(), 5 / 15.0) << "inside horizontal";
+    const QTextTableCellFormat b = cellFormat(*all[0], 0, 1);
+    EXPECT_EQ(b.leftBorderStyle(), QTextFrameFormat::BorderStyle_None) << "the cell's own";
+    EXPECT_DOUBLE_EQ(b.rightBorder(), 10 / 15.0);
+    EXPECT_DOUBLE_EQ(b.leftPadding(), 40 / 15.0);
+    const QTextTableCellFormat c = cellFormat(*all[0], 1, 0);
+    EXPECT_DOUBLE_EQ(c.topBorder(), 5 / 15.0);
+    EXPECT_DOUBLE_EQ(c.bottomBorder(), 20 / 15.0);
+    EXPECT_FALSE(c.hasProperty(QTextFormat::TableCellLeftPadding)) << "the table's \\trgaph";
+
+    // Written back as each cell's own padding and borders, and read back the same.
+    const QByteArray rtf = rtf::write(*d);
+    EXPECT_TRUE(rtf.contains("\\clpadfl3\\clpadl120")) << rtf.constData();
+    auto again = readRtf(rtf);
+    ASSERT_EQ(tables(*again).size(), 1);
+    for (int r = 0; r < 2; ++r)
+        for (int col = 0; col < 2; ++col)
+            EXPECT_EQ(cellFormat(*tables(*again)[0], r, col).properties(),
+                      cellFormat(*all[0], r, col).properties())
+                << r << "," << col;
+}
+
 TEST(RtfTables, MergedCellsSpanColumnsAndRows)
 {
     // Horizontal merge by \clmgf/\clmrg, by a wider cell in another row (as Word writes a span),
