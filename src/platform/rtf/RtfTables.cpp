@@ -35,6 +35,32 @@ int columnAt(const std::vector<int>& grid, int edge)
                             grid.begin());
 }
 
+// A row's cell edges: from \trleft, one \cellx per cell; cells of a row without definitions are
+// as wide as a default cell, and an edge that does not move right is moved. A row with more
+// cells than definitions keeps its width and its cells share it evenly, as LibreOffice reads
+// such a row.
+std::vector<int> edgesOf(const RowDef& def, int cells)
+{
+    std::vector<int> edges{def.left};
+    const int defined = static_cast<int>(def.cells.size());
+    if (defined > 0 && cells > defined) {
+        const int right = std::max(def.cells.back().right, def.left + cells * MinCellWidth);
+        for (int i = 1; i <= cells; ++i)
+            edges.push_back(def.left + static_cast<int>(qint64(right - def.left) * i / cells));
+        return edges;
+    }
+    int width = DefaultCellWidth;
+    for (int i = 0; i < cells; ++i) {
+        const int previous = edges.back();
+        int right = i < defined ? def.cells[static_cast<size_t>(i)].right : previous + width;
+        if (right < previous + MinCellWidth)
+            right = previous + std::max(MinCellWidth, i < defined ? 0 : width);
+        width = right - previous;
+        edges.push_back(right);
+    }
+    return edges;
+}
+
 QColor mixed(const QColor& a, const QColor& b, double share)
 {
     return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - share) + b.redF() * share),
@@ -351,21 +377,10 @@ Table TableReader::buildTable(const OpenTable& open, int depth) const
     table.blockBegin = open.blockBegin;
     table.blockEnd = open.rows.back().cells.back().second;
 
-    // Each row's cell edges: from \trleft, one \cellx per cell; cells past the definition are as
-    // wide as the one before, and an edge that does not move right is moved.
     std::vector<std::vector<int>> rowEdges;
     std::vector<int> allEdges;
     for (const RawRow& row : open.rows) {
-        std::vector<int> edges{row.def.left};
-        int width = DefaultCellWidth;
-        for (size_t i = 0; i < row.cells.size(); ++i) {
-            const int previous = edges.back();
-            int right = i < row.def.cells.size() ? row.def.cells[i].right : previous + width;
-            if (right < previous + MinCellWidth)
-                right = previous + std::max(MinCellWidth, i < row.def.cells.size() ? 0 : width);
-            width = right - previous;
-            edges.push_back(right);
-        }
+        std::vector<int> edges = edgesOf(row.def, static_cast<int>(row.cells.size()));
         allEdges.insert(allEdges.end(), edges.begin(), edges.end());
         rowEdges.push_back(std::move(edges));
     }

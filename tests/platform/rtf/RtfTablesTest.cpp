@@ -212,6 +212,19 @@ TEST(RtfTables, MergedCellsSpanColumnsAndRows)
                     "\\trowd\\clvmrg\\cellx1000\\pard\\intbl kept\\cell\\row"));
     ASSERT_EQ(tables(*d).size(), 1);
     EXPECT_EQ(cellText(*tables(*d)[0], 0, 0), QStringLiteral("top|kept"));
+
+    // A row with more cells than \\cellx keeps its width, shared evenly by its cells: with a
+    // row below that has its own edges, the cells span the columns both rows make.
+    d = readRtf(doc("\\trowd\\cellx1800\\cellx2700\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+                    "\\trowd\\cellx1000\\cellx2700\\pard\\intbl d\\cell e\\cell\\row"));
+    ASSERT_EQ(tables(*d).size(), 1);
+    const QTextTable& shared = *tables(*d)[0];
+    ASSERT_EQ(shared.columns(), 4); // edges 900, 1800 and 2700, and 1000 of the second row
+    EXPECT_EQ(rowTexts(shared, 0), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(shared.cellAt(0, 1).columnSpan(), 2);
+    EXPECT_EQ(rowTexts(shared, 1), QStringList({"d", "e"}));
+    EXPECT_EQ(shared.cellAt(1, 0).columnSpan(), 2);
+    EXPECT_EQ(shared.cellAt(1, 2).columnSpan(), 2);
 }
 
 TEST(RtfTables, NestedTablesAreTablesInsideCells)
