@@ -227,6 +227,25 @@ TEST(RtfTables, MergedCellsSpanColumnsAndRows)
     EXPECT_EQ(shared.cellAt(1, 2).columnSpan(), 2);
 }
 
+TEST(RtfTables, GroupsForOtherReadersAfterARowsLastCellAreNoCell)
+{
+    // AbiWord marks each cell's end with groups of its own, the last one between \\cell and \\row.
+    auto d = readRtf(doc("\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell{\\*\\abiendcell}"
+                         "\\pard\\intbl b\\cell{\\*\\abiendcell}{\\*\\abicellprops x:1}\\row"
+                         "\\trowd\\cellx1000\\cellx2000\\pard\\intbl c\\cell d\\cell"
+                         "{\\*\\abiendtable}\\row\\pard after\\par"));
+    ASSERT_EQ(tables(*d).size(), 1);
+    const QTextTable& t = *tables(*d)[0];
+    EXPECT_EQ(t.columns(), 2);
+    EXPECT_EQ(t.rows(), 2);
+    EXPECT_EQ(cellText(t, 1, 1), QStringLiteral("d"));
+    // Kept, and written back.
+    const QByteArray rtf = rtf::write(*d);
+    for (const char* group : {"{\\*\\abicellprops x:1}", "{\\*\\abiendtable}"})
+        EXPECT_TRUE(rtf.contains(group)) << group << " in " << rtf.constData();
+    EXPECT_EQ(tables(*readRtf(rtf))[0]->columns(), 2);
+}
+
 TEST(RtfTables, NestedTablesAreTablesInsideCells)
 {
     // Word's form: the nested rows' definitions follow their cells in \nesttableprops, and
