@@ -2,6 +2,7 @@
 
 #include "FormattingFixture.h"
 
+#include "platform/bars/StatusBar.h"
 #include "platform/document/ListNumbering.h"
 
 #include <QApplication>
@@ -143,4 +144,39 @@ TEST_F(FormattingTest, BulletsOnNumberedParagraphsAndEnterContinuesLists)
                   .textList()
                   ->itemNumber(blockWith(document, QStringLiteral("two"))),
               0);
+}
+
+TEST_F(FormattingTest, SelectAllFormatsEveryCellAndTheStatusBarCountsInsideCells)
+{
+    editor().setTextRTF(TableAndList);
+    QTextDocument& document = *editor().document();
+
+    // Select All, then Bold and Upper Case: every cell and paragraph, the table kept.
+    window.mnuSelectAll_Click();
+    window.ToggleBold();
+    window.mnuUpperCase_Click();
+    for (const char* text : {"BEFORE", "ALPHA", "DELTA", "ONE", "AFTER"}) {
+        const QTextBlock block = blockWith(document, QString::fromLatin1(text));
+        ASSERT_TRUE(block.isValid()) << text;
+        EXPECT_GE(QTextCursor(block).charFormat().fontWeight(), QFont::Bold) << text;
+        QTextCursor inside(block);
+        inside.movePosition(QTextCursor::NextCharacter);
+        EXPECT_GE(inside.charFormat().fontWeight(), QFont::Bold) << text;
+    }
+    QTextTable* table = firstTable(document);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_TRUE(blockWith(document, QStringLiteral("ONE")).textList());
+
+    // The caret in a cell: the line counts down the table, the position from the cell's start.
+    const QTextTableCell delta = table->cellAt(1, 1);
+    editor().setSelStart(delta.firstPosition() + 2);
+    const QString status = window.sbrMain->Panels(QStringLiteral("MainText")).Text();
+    EXPECT_EQ(status, QStringLiteral("Line %1     Pos 3")
+                          .arg(editor().GetLineFromChar(delta.firstPosition()) + 1));
+    editor().setSelStart(table->cellAt(0, 0).firstPosition());
+    const QString first = window.sbrMain->Panels(QStringLiteral("MainText")).Text();
+    EXPECT_TRUE(first.endsWith(QStringLiteral("Pos 1"))) << first.toStdString();
+    EXPECT_NE(first, status);
 }
