@@ -4,9 +4,11 @@
 
 #include <QPaintDevice>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QtCore/private/qunicodetools_p.h>
 #include <QtGui/private/qfont_p.h>
 #include <QtGui/private/qtextengine_p.h>
@@ -173,17 +175,75 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
         // keep the window frozen for the time it takes. Laid out like a newly loaded document,
         // the first screen is done now and the rest follows in short steps between events.
         forgetAnalysis();
-        QTextDocumentLayout::documentChanged(0, 0, document()->characterCount());
+        layOutWithQt(0, 0, document()->characterCount());
         m_inBackground = true;
-    } else if (sameParagraphs && runningOnBuildQt() &&
-               reflowInPlace(document()->findBlock(from), from, oldLength, length)) {
-        placeParagraphsFrom(document()->findBlock(from));
-    } else {
+    } else if (!sameParagraphs || !runningOnBuildQt() ||
+               !layOutInParagraph(document()->findBlock(from), from, oldLength, length)) {
         forgetAnalysis();
-        QTextDocumentLayout::documentChanged(from, oldLength, length);
+        layOutWithQt(from, oldLength, length);
     }
     makeRoomAfterChange(from, length, laidOutAnew);
     noteLayoutProgress();
+}
+
+bool IncrementalDocumentLayout::layOutInParagraph(const QTextBlock& block, int from, int oldLength,
+                                                  int length)
+{
+    // Qt moves every paragraph below a change to its new place, which on a long document costs
+    // more than laying out the changed paragraph. When the paragraph keeps its height nothing
+    // needs to move. Long paragraphs are laid out in place in any case: their lines before the
+    // change are kept.
+    const bool longParagraph =
+        block.length() > LongParagraph && document()->rootFrame()->childFrames().isEmpty();
+    const bool mayKeepPlace = mayLayOutInPlace(block.blockNumber(), length - oldLength) &&
+                              keepsPlaceWhenEdited(block, from);
+    if (!longParagraph && !mayKeepPlace)
+        return false;
+    bool heightKept = false;
+    if (!reflowInPlace(block, from, oldLength, length, heightKept))
+        return false;
+    if (heightKept && mayKeepPlace) {
+        noteLaidOutInPlace(from, block.blockNumber(), length - oldLength);
+        ++m_movedNothing;
+        return true;
+    }
+    // Qt moves what follows a paragraph of the document's flow; in a table, the changed paragraph
+    // is left to Qt, which lays the table out again.
+    if (QTextCursor(block).currentFrame() != document()->rootFrame())
+        return false;
+    placeParagraphsFrom(block);
+    return true;
+}
+
+bool IncrementalDocumentLayout::keepsPlaceWhenEdited(const QTextBlock& block, int from) const
+{
+    QTextFrame* const frame = QTextCursor(block).currentFrame();
+    if (frame != document()->rootFrame() && !holdsTextInFixedColumns(frame, block))
+        return false;
+    const auto inFrame = [frame](const QTextBlock& b) {
+        return !b.isValid() || QTextCursor(b).currentFrame() == frame;
+    };
+    if (inFrame(block.previous()) && inFrame(block.next()))
+        return true;
+    // Beside a table, Qt places an empty paragraph inside the table's border, and one that starts
+    // with a line break right after a table up into its last row: a change that makes or unmakes
+    // either moves what follows. A change after the first character can do neither.
+    return from > block.position() && block.text().front() != QChar::LineSeparator;
+}
+
+bool IncrementalDocumentLayout::holdsTextInFixedColumns(QTextFrame* frame, const QTextBlock& block)
+{
+    // A table sizes its columns by their content unless they have fixed widths; even then a cell
+    // spanning columns shares its widest word out among them and can widen one. Text that fits
+    // its lines in a cell of one fixed-width column changes no column.
+    const auto* table = qobject_cast<QTextTable*>(frame);
+    if (!table || table->cellAt(block.position()).columnSpan() != 1)
+        return false;
+    const QList<QTextLength> widths = table->format().columnWidthConstraints();
+    return widths.size() == table->columns() &&
+           std::all_of(widths.begin(), widths.end(), [](const QTextLength& width) {
+               return width.type() == QTextLength::FixedLength;
+           });
 }
 
 void IncrementalDocumentLayout::forgetAnalysis()
@@ -217,17 +277,17 @@ void IncrementalDocumentLayout::placeParagraphsFrom(const QTextBlock& block)
     const QTextBlock previous = block.previous();
     const int anchor =
         previous.isValid() && previous.length() < LongParagraph ? block.position() - 1 : -1;
-    QTextDocumentLayout::documentChanged(anchor, 2, 0);
+    layOutWithQt(anchor, 2, 0);
 }
 
 bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from, int oldLength,
-                                              int length)
+                                              int length, bool& heightKept)
 {
     if (!block.isValid() || !block.isVisible())
         return false;
     const int textLength = block.length() - 1;
     const int changeStart = from - block.position();
-    if (textLength < LongParagraph || changeStart < 0 || changeStart + length > textLength)
+    if (changeStart < 0 || changeStart + length > textLength)
         return false;
 
     QTextLayout* layout = block.layout();
@@ -242,7 +302,6 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
     const QTextOption::WrapMode wrap = layout->textOption().wrapMode();
     if (!linestacking::hasPlainLineStacking(format) || block.textDirection() != Qt::LeftToRight ||
         !layout->preeditAreaText().isEmpty() || document()->pageSize().height() > 0 ||
-        !document()->rootFrame()->childFrames().isEmpty() ||
         (wrap != QTextOption::WordWrap && wrap != QTextOption::WrapAtWordBoundaryOrAnywhere))
         return false;
 
@@ -308,10 +367,10 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
     }
     // What is drawn anew: the lines broken again, and the rest of the page if lines moved.
     const int redoneEnd = engine->lines.size();
-    bool linesMoved = resumeAt < 0;
+    const QScriptLine oldLast = oldLines.constLast();
     if (resumeAt >= 0) {
         const QFixed shift = y - oldLines[resumeAt].y;
-        linesMoved = shift != 0;
+        heightKept = shift == 0;
         for (int index = resumeAt; index < oldLines.size(); ++index) {
             QScriptLine moved = oldLines[index];
             moved.from += delta;
@@ -320,16 +379,28 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
             moved.gridfitted = false;
             engine->lines.append(moved);
         }
+    } else {
+        const QScriptLine& last = engine->lines.constLast();
+        heightKept = last.y == oldLast.y && last.ascent == oldLast.ascent &&
+                     last.descent == oldLast.descent && last.leading == oldLast.leading;
     }
     layout->endLayout();
     engine->maxWidth = maxWidth;
     ++m_reflowedInPlace;
-    m_analysis = charAttributesOf(*engine);
-    m_analysisBlock = block.fragmentIndex();
+    if (textLength >= LongParagraph) {
+        m_analysis = charAttributesOf(*engine);
+        m_analysisBlock = block.fragmentIndex();
+    } else {
+        forgetAnalysis();
+    }
 
-    const qreal top = layout->position().y() + engine->lines[firstRedone].y.toReal();
-    const qreal bottom =
-        linesMoved ? qreal(INT_MAX) : layout->position().y() + engine->lines[redoneEnd].y.toReal();
+    // A paragraph in a table cell has its place relative to the cell.
+    const qreal origin =
+        QTextDocumentLayout::blockBoundingRect(block).top() - layout->boundingRect().top();
+    const qreal top = origin + engine->lines[firstRedone].y.toReal();
+    const qreal bottom = !heightKept    ? qreal(INT_MAX)
+                         : resumeAt < 0 ? origin + layout->boundingRect().bottom()
+                                        : origin + engine->lines[redoneEnd].y.toReal();
     Q_EMIT update(QRectF(0, top, qreal(INT_MAX), bottom - top));
     return true;
 }

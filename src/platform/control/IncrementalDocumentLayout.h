@@ -3,9 +3,13 @@
 #include "platform/control/ShiftedTextLayout.h"
 
 class QTextBlock;
+class QTextFrame;
 
 // The editor view's document layout, built on Qt's own, with room for raised and lowered text.
-// Two more things it does differently:
+// Three more things it does differently:
+// - Qt moves every paragraph below a change to its new place, even when the change did not alter
+//   the height of its paragraph (most keystrokes): on a thousand pages that is most of the time a
+//   keystroke takes. Here a paragraph that keeps its height is laid out alone and nothing moves.
 // - Qt lays a paragraph out again from its first line on every change, so typing in a paragraph
 //   of a hundred thousand characters shapes all of them per keystroke. For an edit inside one
 //   long paragraph this layout keeps the lines before the edit, breaks lines again from the one
@@ -19,7 +23,7 @@ class IncrementalDocumentLayout : public ShiftedTextLayout
 public:
     explicit IncrementalDocumentLayout(QTextDocument* document);
 
-    // Paragraphs shorter than this are always laid out whole: that is fast and exact.
+    // Paragraphs from this length on keep their lines before an edit.
     static constexpr int LongParagraph = 2000;
 
     // A change this large is laid out in the background, from the document's start, as a newly
@@ -41,6 +45,8 @@ public:
     // How many changes were laid out in place so far, and for how many of them the paragraph's
     // break analysis was carried over from before the change; for tests and diagnostics.
     qsizetype reflowedInPlace() const { return m_reflowedInPlace; }
+    // How many changes kept their paragraph's height and so moved nothing else.
+    qsizetype changesThatMovedNothing() const { return m_movedNothing; }
     qsizetype analysesCarriedOver() const { return m_analysesCarriedOver; }
 
 Q_SIGNALS:
@@ -52,7 +58,17 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length);
+    // Lays out the paragraph holding a change itself, where it can; false leaves it to Qt.
+    bool layOutInParagraph(const QTextBlock& block, int from, int oldLength, int length);
+    // Whether a change at `from` that keeps the paragraph's height keeps everything else in
+    // place: the paragraph lies in the document's flow or in a table whose columns it cannot
+    // widen, and the change cannot alter how Qt places it beside a neighbouring table.
+    bool keepsPlaceWhenEdited(const QTextBlock& block, int from) const;
+    static bool holdsTextInFixedColumns(QTextFrame* frame, const QTextBlock& block);
+    // Breaks the changed paragraph's lines again from the one before the change; `heightKept`
+    // tells whether the paragraph's height came out as before.
+    bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length,
+                       bool& heightKept);
     void placeParagraphsFrom(const QTextBlock& block);
     void noteLayoutProgress();
     void forgetAnalysis();
@@ -60,6 +76,7 @@ private:
     bool m_inBackground = false; // laying out a large change
     bool m_layingOut = false;    // any lazy layout under way
     qsizetype m_reflowedInPlace = 0;
+    qsizetype m_movedNothing = 0;
     qsizetype m_analysesCarriedOver = 0;
     // The break analysis of the paragraph last laid out in place, one byte per character.
     QByteArray m_analysis;

@@ -116,7 +116,7 @@ void ShiftedTextLayout::draw(QPainter* painter, const PaintContext& context)
 void ShiftedTextLayout::documentChanged(int from, int oldLength, int length)
 {
     noteListChange(from, length);
-    QTextDocumentLayout::documentChanged(from, oldLength, length);
+    layOutWithQt(from, oldLength, length);
     makeRoomAfterChange(from, length, oldLength == 0 && length == document()->characterCount());
 }
 
@@ -189,7 +189,44 @@ void ShiftedTextLayout::moveParagraphsAfter(const QTextBlock& grown)
                            ? grown.position() - 1
                            : -1;
     m_moveWaits = false;
-    QTextDocumentLayout::documentChanged(anchor, 2, 0);
+    layOutWithQt(anchor, 2, 0);
+}
+
+void ShiftedTextLayout::layOutWithQt(int from, int oldLength, int length)
+{
+    if (m_inPlaceFrom >= 0 && from > m_inPlaceFrom) {
+        // Close by, the stretch between is laid out again with the change; far apart, Qt goes
+        // over the document twice rather than lay out everything between.
+        constexpr int NearbyStretch = 2000;
+        const int gap = from - m_inPlaceFrom;
+        if (gap <= NearbyStretch) {
+            from = m_inPlaceFrom;
+            oldLength += gap;
+            length += gap;
+        } else {
+            QTextDocumentLayout::documentChanged(m_inPlaceFrom, 0, 0);
+        }
+    }
+    m_inPlaceFrom = -1;
+    m_inPlaceShift = 0;
+    m_inPlaceBlock = -1;
+    QTextDocumentLayout::documentChanged(from, oldLength, length);
+}
+
+bool ShiftedTextLayout::mayLayOutInPlace(int block, int delta) const
+{
+    if (layoutStatus() < 100)
+        return false;
+    if (delta >= 0)
+        return true;
+    return m_inPlaceFrom >= 0 && m_inPlaceBlock == block && m_inPlaceShift + delta >= 0;
+}
+
+void ShiftedTextLayout::noteLaidOutInPlace(int from, int block, int delta)
+{
+    m_inPlaceBlock = m_inPlaceFrom < 0 || m_inPlaceBlock == block ? block : -1;
+    m_inPlaceFrom = m_inPlaceFrom < 0 ? from : std::min(m_inPlaceFrom, from);
+    m_inPlaceShift += delta;
 }
 
 bool ShiftedTextLayout::growLines(const QTextBlock& block) const

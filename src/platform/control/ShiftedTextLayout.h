@@ -45,6 +45,22 @@ protected:
         m_listMarkers.noteChange(*document(), from, length);
     }
 
+    // Tells Qt's layout of a change, as its own documentChanged() does. Qt keeps the document
+    // positions of points it can resume laying out from; a change laid out in place (see below)
+    // leaves those after it behind by the text inserted since. Before Qt lays out again, the
+    // stretch from the first such change is laid out again with it, which puts them right.
+    void layOutWithQt(int from, int oldLength, int length);
+    // Whether a change of `delta` characters in paragraph `block` may be laid out in place,
+    // moving nothing. Qt finds the paragraph at a height by the nearest resume point above it:
+    // one that trails its text is harmless (the lookup starts a little early), one that leads it
+    // would skip a paragraph. Insertions only make points trail; a removal is taken only where it
+    // cannot make any point lead: in the one paragraph all changes since Qt last laid out were
+    // in, and no more than they inserted.
+    bool mayLayOutInPlace(int block, int delta) const;
+    // Notes a change that was laid out in its paragraph alone, which kept its height, so that
+    // nothing else moved and Qt was not told.
+    void noteLaidOutInPlace(int from, int block, int delta);
+
 private:
     // Grows the lines of the laid-out paragraph that need it; true when any line changed.
     bool growLines(const QTextBlock& block) const;
@@ -58,4 +74,7 @@ private:
     int m_checkedBlocks = 0; // the paragraphs before this one have their room
     int m_blockCount = 0;
     bool m_moveWaits = false; // paragraphs grew during a lazy layout
+    int m_inPlaceFrom = -1;   // the first change laid out in place since Qt last laid out
+    int m_inPlaceShift = 0;   // the characters those changes inserted, less those they removed
+    int m_inPlaceBlock = -1;  // the paragraph of those changes, while they are all in one
 };

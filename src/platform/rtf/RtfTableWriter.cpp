@@ -97,8 +97,37 @@ void writeCellDefinition(TableSink& sink, const QTextTableCellFormat& f, bool me
             appendWord(out, words, twips(f.doubleProperty(property)));
 }
 
+// A cell of a row as the writer needs it; Qt looks each of these up in the document anew on
+// every call, so they are looked up once.
+struct RowCell {
+    QTextTableCell cell;
+    int column = 0;
+    int row = 0; // the row the cell starts in: above this one when a merge from above covers it
+    int rowSpan = 1;
+    int columnSpan = 1;
+    QTextTableCellFormat format;
+};
+
+// The cells of the row, left to right, each once however many columns it spans.
+std::vector<RowCell> cellsOfRow(const QTextTable& table, int row)
+{
+    std::vector<RowCell> cells;
+    for (int c = 0; c < table.columns();) {
+        RowCell cell;
+        cell.cell = table.cellAt(row, c);
+        cell.column = c;
+        cell.row = cell.cell.row();
+        cell.rowSpan = cell.cell.rowSpan();
+        cell.columnSpan = std::max(1, cell.cell.columnSpan());
+        cell.format = cell.cell.format().toTableCellFormat();
+        c += cell.columnSpan;
+        cells.push_back(std::move(cell));
+    }
+    return cells;
+}
+
 void writeRowDefinition(TableSink& sink, const QTextTable& table, int row,
-                        const std::vector<int>& edges)
+                        const std::vector<RowCell>& cells, const std::vector<int>& edges)
 {
     const QTextTableFormat format = table.format();
     std::string& out = sink.out();
@@ -113,21 +142,18 @@ void writeRowDefinition(TableSink& sink, const QTextTable& table, int row,
     if (row < format.headerRowCount())
         out += "\\trhdr";
     int height = 0;
-    for (int c = 0; c < table.columns(); ++c) {
-        const int h = table.cellAt(row, c).format().intProperty(docformat::CellRowHeightTwips);
+    for (const RowCell& cell : cells) {
+        const int h = cell.format.intProperty(docformat::CellRowHeightTwips);
         if (std::abs(h) > std::abs(height))
             height = h;
     }
     if (height)
         appendWord(out, "\\trrh", height);
-    for (int c = 0; c < table.columns();) {
-        const QTextTableCell cell = table.cellAt(row, c);
-        const int span = std::max(1, cell.columnSpan());
-        writeCellDefinition(sink, cell.format().toTableCellFormat(),
-                            cell.row() == row && cell.rowSpan() > 1, cell.row() < row);
+    for (const RowCell& cell : cells) {
+        writeCellDefinition(sink, cell.format, cell.row == row && cell.rowSpan > 1, cell.row < row);
         appendWord(out, "\\cellx",
-                   edges[static_cast<size_t>(std::min(c + span, table.columns()) - 1)]);
-        c += span;
+                   edges[static_cast<size_t>(
+                       std::min(cell.column + cell.columnSpan, table.columns()) - 1)]);
     }
     out += '\n';
 }
@@ -145,8 +171,10 @@ void writeCellContent(TableSink& sink, const QTextTableCell& cell, int level)
 {
     const char* cellEnd = level > 1 ? "\\nestcell " : "\\cell ";
     const std::string words = tableWords(level);
-    for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
-        if (it == cell.begin() && startsWithTable(it))
+    const QTextFrame::iterator first = cell.begin();
+    const int lastPosition = cell.lastPosition();
+    for (QTextFrame::iterator it = first; !it.atEnd(); ++it) {
+        if (it == first && startsWithTable(it))
             continue;
         if (QTextFrame* frame = it.currentFrame()) {
             if (auto* nested = qobject_cast<QTextTable*>(frame))
@@ -154,7 +182,7 @@ void writeCellContent(TableSink& sink, const QTextTableCell& cell, int level)
             continue;
         }
         const QTextBlock block = it.currentBlock();
-        const bool last = block.position() + block.length() - 1 >= cell.lastPosition();
+        const bool last = block.position() + block.length() - 1 >= lastPosition;
         sink.writeParagraph(block, words, last ? cellEnd : "\\par\n");
     }
 }
@@ -177,25 +205,24 @@ void writeTable(TableSink& sink, const QTextTable& table, int level, int firstRo
         return;
     std::string& out = sink.out();
     for (int r = std::max(0, firstRow); r <= std::min(lastRow, table.rows() - 1); ++r) {
+        const std::vector<RowCell> cells = cellsOfRow(table, r);
         if (level == 1)
-            writeRowDefinition(sink, table, r, edges);
-        for (int c = 0; c < table.columns();) {
-            const QTextTableCell cell = table.cellAt(r, c);
-            if (cell.row() == r) {
-                writeCellContent(sink, cell, level);
+            writeRowDefinition(sink, table, r, cells, edges);
+        for (const RowCell& cell : cells) {
+            if (cell.row == r) {
+                writeCellContent(sink, cell.cell, level);
             } else {
                 // The cell above covers this one: an empty cell that continues its merge.
                 out += "\\pard";
                 out += tableWords(level);
                 out += level > 1 ? "\\nestcell " : "\\cell ";
             }
-            c += std::max(1, cell.columnSpan());
         }
         if (level == 1) {
             out += "\\row\n";
         } else {
             out += "{\\*\\nesttableprops";
-            writeRowDefinition(sink, table, r, edges);
+            writeRowDefinition(sink, table, r, cells, edges);
             out += "\\nestrow}{\\nonesttables\\par}\n";
         }
     }

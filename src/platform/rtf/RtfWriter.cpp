@@ -22,8 +22,12 @@
 #include <QTextTable>
 #include <QUrl>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -66,71 +70,98 @@ struct AsciiClass {
 };
 constexpr AsciiClass Ascii;
 
-// Appends text as 7-bit RTF: escapes, \tab, \line, \uN? for everything above ASCII.
-// The length of the run of characters from `start` that stand for themselves in RTF.
-qsizetype plainRunLength(const QChar* text, qsizetype start, qsizetype length)
+#ifdef __SSE2__
+// Whether all eight characters stand for themselves in RTF: printable ASCII other than \, { and }.
+bool eightPlain(__m128i units)
 {
-    qsizetype end = start;
-    while (end < length && text[end].unicode() < 0x80 && Ascii.kind[text[end].unicode()] == 0)
-        ++end;
-    return end - start;
+    const __m128i printable = _mm_and_si128(_mm_cmpgt_epi16(units, _mm_set1_epi16(0x1F)),
+                                            _mm_cmplt_epi16(units, _mm_set1_epi16(0x7F)));
+    const __m128i escaped = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('\\')),
+                                         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('{')),
+                                                      _mm_cmpeq_epi16(units, _mm_set1_epi16('}'))));
+    return _mm_movemask_epi8(_mm_andnot_si128(escaped, printable)) == 0xFFFF;
+}
+#endif
+
+// Appends the run of characters from `i` that stand for themselves in RTF, in one pass; returns
+// where it stopped. Most text is plain ASCII: it goes eight characters at a time where the
+// processor allows.
+qsizetype appendPlainRun(std::string& out, const char16_t* text, qsizetype i, qsizetype length)
+{
+    const size_t old = out.size();
+    out.resize(old + static_cast<size_t>(length - i));
+    char* const begin = out.data() + old;
+    char* d = begin;
+#ifdef __SSE2__
+    for (; i + 8 <= length; i += 8, d += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        if (!eightPlain(units))
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(units, units));
+    }
+#endif
+    for (; i < length; ++i) {
+        const char16_t c = text[i];
+        if (c >= 0x80 || Ascii.kind[c] != 0)
+            break;
+        *d++ = static_cast<char>(c);
+    }
+    out.resize(old + static_cast<size_t>(d - begin));
+    return i;
 }
 
-void appendText(std::string& out, const QChar* text, qsizetype length)
+// Appends one character that does not stand for itself: escaped, as \tab, \line and the like,
+// as \uN? above ASCII, or left out.
+void appendSpecial(std::string& out, char16_t c)
 {
-    for (qsizetype i = 0; i < length; ++i) {
-        // Most text is plain ASCII: copy such runs whole rather than a character at a time.
-        if (const qsizetype run = plainRunLength(text, i, length); run > 1) {
-            const size_t old = out.size();
-            out.resize(old + static_cast<size_t>(run));
-            char* destination = out.data() + old;
-            for (qsizetype k = 0; k < run; ++k)
-                destination[k] = static_cast<char>(text[i + k].unicode());
-            i += run - 1;
-            continue;
-        }
-        const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            switch (Ascii.kind[c]) {
-            case 0:
-                out += static_cast<char>(c);
-                break;
-            case 1:
-                out += '\\';
-                out += static_cast<char>(c);
-                break;
-            case 2:
-                out += "\\tab ";
-                break;
-            default:
-                break;
-            }
-            continue;
-        }
-        switch (c) {
-        case 0x2028:
-            out += "\\line ";
-            continue;
-        case 0x00A0:
-            out += "\\~";
-            continue;
-        case 0x00AD:
-            out += "\\-";
-            continue;
-        case 0x2011:
-            out += "\\_";
-            continue;
-        case 0x2029:
-        case 0xFFFC:
-        case 0xFDD0:
-        case 0xFDD1:
-            continue;
+    if (c < 0x80) {
+        switch (Ascii.kind[c]) {
+        case 1:
+            out += '\\';
+            out += static_cast<char>(c);
+            break;
+        case 2:
+            out += "\\tab ";
+            break;
         default:
             break;
         }
-        out += "\\u";
-        appendInt(out, static_cast<int16_t>(c));
-        out += '?';
+        return;
+    }
+    switch (c) {
+    case 0x2028:
+        out += "\\line ";
+        return;
+    case 0x00A0:
+        out += "\\~";
+        return;
+    case 0x00AD:
+        out += "\\-";
+        return;
+    case 0x2011:
+        out += "\\_";
+        return;
+    case 0x2029:
+    case 0xFFFC:
+    case 0xFDD0:
+    case 0xFDD1:
+        return;
+    default:
+        break;
+    }
+    out += "\\u";
+    appendInt(out, static_cast<int16_t>(c));
+    out += '?';
+}
+
+// Appends text as 7-bit RTF: escapes, \tab, \line, \uN? for everything above ASCII.
+void appendText(std::string& out, const QChar* text, qsizetype length)
+{
+    const auto* units = reinterpret_cast<const char16_t*>(text);
+    for (qsizetype i = 0; i < length;) {
+        i = appendPlainRun(out, units, i, length);
+        if (i < length)
+            appendSpecial(out, units[i++]);
     }
 }
 
@@ -262,6 +293,8 @@ private:
     void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
     void writeListNumber(const QTextList& list);
     void writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd);
+    struct RunKind;
+    RunKind& runKindOf(const QTextFragment& fragment);
     QTextTable* tableToWrite(const QTextBlock& block, int start, int end);
     void writePicture(const QTextImageFormat& format);
     void openLink(const QString& href);
@@ -287,7 +320,16 @@ private:
     QByteArray m_field;
     int m_propsBeforeField = -1;
 
-    std::unordered_map<int, int> m_propsOfFormat; // format index -> props id
+    // What a run's character format makes of it, worked out once per format: most documents
+    // have a few dozen formats and a hundred thousand runs.
+    struct RunKind {
+        enum What { Text, CarriedGroup, CarriedObject, Picture } what = Text;
+        QString link;     // the hyperlink the run belongs to, if any
+        QByteArray field; // the instruction of the field the run is the result of, if any
+        int props = -1;   // for text: its character properties, once written
+    };
+    std::vector<std::optional<RunKind>> m_runKinds; // by format index
+    std::unordered_map<int, int> m_propsOfFormat;   // format index -> props id
     std::vector<std::string> m_props;
     std::vector<bool> m_propsGrouped; // written in a group of their own (see propsFor)
     std::unordered_map<std::string, int> m_propsIds;
@@ -778,62 +820,83 @@ void Writer::writePicture(const QTextImageFormat& format)
     out += "\n}";
 }
 
+Writer::RunKind& Writer::runKindOf(const QTextFragment& fragment)
+{
+    const auto index = static_cast<size_t>(fragment.charFormatIndex());
+    if (index >= m_runKinds.size())
+        m_runKinds.resize(index + 1);
+    std::optional<RunKind>& known = m_runKinds[index];
+    if (!known) {
+        const QTextCharFormat format = fragment.charFormat();
+        RunKind kind;
+        kind.link = format.isAnchor() ? format.anchorHref() : QString();
+        kind.field = format.property(carried::FieldInstruction).toByteArray();
+        if (carried::isInlineObject(format))
+            kind.what = RunKind::CarriedGroup;
+        else if (format.hasProperty(carried::ObjectBytes))
+            kind.what = RunKind::CarriedObject;
+        else if (format.isImageFormat())
+            kind.what = RunKind::Picture;
+        known = std::move(kind);
+    }
+    return *known;
+}
+
 void Writer::writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd)
 {
     bool wroteText = false;
+    // A paragraph's runs follow one another from its first position.
+    int position = block.position();
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         if (!fragment.isValid())
             continue;
-        const int fs = std::max(fragment.position(), textStart);
-        const int fe = std::min(fragment.position() + fragment.length(), textEnd);
+        const int fs = std::max(position, textStart);
+        position += fragment.length();
+        const int fe = std::min(position, textEnd);
         if (fs >= fe)
             continue;
-        const QTextCharFormat format = fragment.charFormat();
-        const QString href = format.isAnchor() ? format.anchorHref() : QString();
-        const QByteArray field = format.property(carried::FieldInstruction).toByteArray();
-        if (m_fieldOpen && field != m_field)
+        RunKind& kind = runKindOf(fragment);
+        if (m_fieldOpen && kind.field != m_field)
             closeField();
-        if (m_linkOpen && href != m_link)
+        if (m_linkOpen && kind.link != m_link)
             closeLink();
-        if (!field.isEmpty() && !m_fieldOpen)
-            openField(field);
-        if (carried::isInlineObject(format)) {
-            writeInline(format, fe - fs);
-            wroteText = true;
+        if (!kind.field.isEmpty() && !m_fieldOpen)
+            openField(kind.field);
+        wroteText = true;
+        if (kind.what == RunKind::CarriedGroup) {
+            writeInline(fragment.charFormat(), fe - fs);
             continue;
         }
-        if (m_fieldIsSymbol) {
-            wroteText = true;
+        if (m_fieldIsSymbol)
             continue;
-        }
-        if (format.hasProperty(carried::ObjectBytes)) {
-            const QByteArray bytes = format.property(carried::ObjectBytes).toByteArray();
+        if (kind.what == RunKind::CarriedObject) {
+            const QByteArray bytes =
+                fragment.charFormat().property(carried::ObjectBytes).toByteArray();
             for (int i = fs; i < fe; ++i)
                 m_body.append(bytes.constData(), static_cast<size_t>(bytes.size()));
-            wroteText = true;
             continue;
         }
-        if (format.isImageFormat()) {
-            const QTextImageFormat image = format.toImageFormat();
+        if (kind.what == RunKind::Picture) {
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
             for (int i = fs; i < fe; ++i)
                 writePicture(image);
-            wroteText = true;
             continue;
         }
-        if (!href.isEmpty() && !m_linkOpen)
-            openLink(href);
-        const int props = propsFor(fragment.charFormatIndex(), format);
-        if (m_propsGrouped[static_cast<size_t>(props)]) {
+        if (!kind.link.isEmpty() && !m_linkOpen)
+            openLink(kind.link);
+        if (kind.props < 0)
+            kind.props = propsFor(fragment.charFormatIndex(), fragment.charFormat());
+        const auto props = static_cast<size_t>(kind.props);
+        if (m_propsGrouped[props]) {
             m_body += '{';
-            m_body += m_props[static_cast<size_t>(props)];
+            m_body += m_props[props];
             appendText(m_body, m_raw.constData() + fs, fe - fs);
             m_body += '}';
         } else {
-            setProps(props);
+            setProps(kind.props);
             appendText(m_body, m_raw.constData() + fs, fe - fs);
         }
-        wroteText = true;
     }
     closeLink();
     if (!continuesField(block.next(), rangeEnd))

@@ -82,6 +82,32 @@ TEST(RtfWriter, PlainSevenBitRtfWithTablesAndEscapes)
     EXPECT_EQ(rtf.count("\\par\n"), 2);
 }
 
+// Plain text is copied through in blocks of characters: a character that needs escaping is
+// escaped wherever it falls in a block, and the text reads back the same.
+TEST(RtfWriter, EscapesHoldAtEveryPlaceInALongRun)
+{
+    const std::vector<std::pair<QString, std::string>> specials = {
+        {QStringLiteral("{"), "\\{"},      {QStringLiteral("}"), "\\}"},
+        {QStringLiteral("\\"), "\\\\"},    {QStringLiteral("\t"), "\\tab "},
+        {QString(QChar(0xE9)), "\\u233?"}, {QString(QChar(0x7E)), "~"},
+        {QString(QChar(0x20)), " "}};
+    for (const auto& [special, written] : specials) {
+        for (int before = 0; before < 19; ++before) {
+            const QString text = QString(before, u'a') + special + QString(19 - before, u'b');
+            QTextDocument document;
+            QTextCursor(&document).insertText(text);
+            const QByteArray rtf = rtf::write(document);
+            const std::string expected =
+                std::string(size_t(before), 'a') + written + std::string(size_t(19 - before), 'b');
+            EXPECT_TRUE(rtf.contains(QByteArray::fromStdString(expected)))
+                << "at " << before << ": " << rtf.constData();
+            QTextDocument back;
+            rtf::read(rtf, back);
+            EXPECT_EQ(back.toPlainText(), text);
+        }
+    }
+}
+
 TEST(RtfWriter, BulletsUseThePnSchemeWithATextFallback)
 {
     auto d = readRtf(
