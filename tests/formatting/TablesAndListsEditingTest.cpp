@@ -180,3 +180,16 @@ TEST_F(FormattingTest, SelectAllFormatsEveryCellAndTheStatusBarCountsInsideCells
     EXPECT_TRUE(first.endsWith(QStringLiteral("Pos 1"))) << first.toStdString();
     EXPECT_NE(first, status);
 }
+
+TEST_F(FormattingTest, CopiedNumberedParagraphsAreAnOrderedListInHtml)
+{
+    editor().setTextRTF(TableAndList);
+    QTextDocument& document = *editor().document();
+    const QTextBlock one = blockWith(document, QStringLiteral("one"));
+    select(one.position(), 7);
+    const QString html = editor().SelHTML();
+    EXPECT_TRUE(html.contains(QStringLiteral("<ol"))) << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("two")));
+    // The document itself keeps its lists as they were.
+    EXPECT_TRUE(docformat::isNumberedList(one.textList()->format()));
+}

@@ -9,6 +9,7 @@
 #include "platform/core/FileIO.h"
 #include "platform/core/Units.h"
 #include "platform/document/DocumentFormat.h"
+#include "platform/document/ListNumbering.h"
 #include "platform/document/PlainText.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfCarriedGroups.h"
@@ -341,7 +342,16 @@ QString RichTextBox::SelPlainText() const
 
 QString RichTextBox::SelHTML() const
 {
-    return QTextDocumentFragment(cursor()).toHtml();
+    const QTextCursor c = cursor();
+    const QTextDocumentFragment fragment(c);
+    if (!docformat::holdsNumberedLists(*document(), c.selectionStart(), c.selectionEnd()))
+        return fragment.toHtml();
+    // Qt's HTML writer knows only Qt's list styles: a copy of the selection is given them.
+    QTextDocument copy;
+    copy.setUndoRedoEnabled(false);
+    QTextCursor(&copy).insertFragment(fragment);
+    docformat::giveNumberedListsQtStyles(copy);
+    return QTextDocumentFragment(&copy).toHtml();
 }
 
 QString RichTextBox::Text() const

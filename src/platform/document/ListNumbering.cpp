@@ -3,6 +3,7 @@
 #include "platform/document/DocumentFormat.h"
 
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextList>
 
 #include <algorithm>
@@ -72,6 +73,28 @@ void setListNumberStyle(QTextListFormat& format, QTextListFormat::Style style)
 bool isNumberedList(const QTextListFormat& format)
 {
     return format.hasProperty(ListNumberStyle);
+}
+
+bool holdsNumberedLists(const QTextDocument& document, int from, int to)
+{
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next())
+        if (const QTextList* list = block.textList(); list && isNumberedList(list->format()))
+            return true;
+    return false;
+}
+
+void giveNumberedListsQtStyles(QTextDocument& document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextList* list = block.textList();
+        if (!list || !isNumberedList(list->format()))
+            continue;
+        QTextListFormat format = list->format();
+        format.setStyle(listStyleOf(format));
+        format.clearProperty(ListNumberStyle);
+        list->setFormat(format);
+    }
 }
 
 QTextListFormat::Style listStyleOf(const QTextListFormat& format)

@@ -9,6 +9,7 @@
 #include <array>
 
 class QTextBlock;
+class QTextDocument;
 class QTextList;
 
 // The numbers of numbered paragraphs. Qt 6.4 draws a list's number as its own count from 1 with
@@ -24,6 +25,13 @@ namespace docformat
 void setListNumberStyle(QTextListFormat& format, QTextListFormat::Style style);
 // Whether the list's paragraphs show numbers drawn by Wordlark.
 bool isNumberedList(const QTextListFormat& format);
+// Whether any paragraph from `from` to `to` is in a numbered list.
+bool holdsNumberedLists(const QTextDocument& document, int from, int to);
+// Gives every numbered list of the document Qt's own style for its numbers, for Qt's HTML, ODF
+// and Markdown writers; the document is then drawn with Qt's numbers (for documents that are
+// only written).
+void giveNumberedListsQtStyles(QTextDocument& document);
+
 // The style of the list's numbers or bullets: the number style of a numbered list, Qt's style
 // of any other.
 QTextListFormat::Style listStyleOf(const QTextListFormat& format);
