@@ -1,6 +1,7 @@
 #include "app/Converter.h"
 
 #include "platform/document/DocumentFormat.h"
+#include "platform/document/ListNumbering.h"
 #include "platform/document/PlainText.h"
 #include "platform/rtf/Rtf.h"
 
@@ -43,13 +44,15 @@ QString plainTextOf(const QTextDocument& document)
     return plaintext::textOf(document);
 }
 
-QByteArray encodeOutput(const QTextDocument& document, const QString& outPath)
+QByteArray encodeOutput(QTextDocument& document, const QString& outPath)
 {
     const QString suffix = QFileInfo(outPath).suffix().toLower();
     if (suffix == u"rtf")
         return rtf::write(document);
     if (suffix == u"txt")
         return plaintext::encode(plainTextOf(document));
+    // Qt's own writers know only Qt's list styles.
+    docformat::giveNumberedListsQtStyles(document);
     if (suffix == u"html" || suffix == u"htm")
         return document.toHtml().toUtf8();
     if (suffix == u"md") {

@@ -6,6 +6,7 @@
 #include "platform/clipboard/ClipboardLayer.h"
 #include "platform/control/RichTextBox.h"
 #include "platform/core/Error.h"
+#include "platform/document/ListNumbering.h"
 #include "platform/rtf/Rtf.h"
 
 #include <QTextDocument>
@@ -47,6 +48,8 @@ QByteArray htmlOfRtf(const QByteArray& rtf)
     } catch (const rtf::FormatError&) {
         return QByteArray(); // the RTF was written here: this does not happen
     }
+    // Qt's HTML writer knows only Qt's list styles.
+    docformat::giveNumberedListsQtStyles(document);
     return document.toHtml().toUtf8();
 }
 

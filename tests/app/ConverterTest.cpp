@@ -107,6 +107,20 @@ TEST(Converter, TextOutputsHoldTheVisibleTextOnly)
     }
 }
 
+TEST(Converter, NumberedListsAreOrderedListsInHtmlAndMarkdown)
+{
+    Converter c;
+    c.put("in.rtf", "{\\rtf1\\ansi{\\*\\listtable{\\list{\\listlevel\\levelnfc4"
+                    "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid1}}"
+                    "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+                    "\\pard\\ls1 first\\par\\pard\\ls1 second\\par}");
+    ASSERT_EQ(c.run("in.rtf", "out.html"), 0);
+    EXPECT_TRUE(c.get("out.html").contains("<ol")) << c.get("out.html").constData();
+    EXPECT_TRUE(c.get("out.html").contains("<ol type=\"a\"")) << c.get("out.html").constData();
+    ASSERT_EQ(c.run("in.rtf", "out.md"), 0);
+    EXPECT_TRUE(c.get("out.md").contains("1.")) << c.get("out.md").constData();
+}
+
 TEST(Converter, ReadsPlainTextUnlessTheNameEndsExactlyInRtf)
 {
     Converter c;

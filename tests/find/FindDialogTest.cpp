@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 namespace
@@ -520,4 +522,40 @@ TEST_F(FindTest, AWordWithABookmarkInsideIsFoundSelectedAndReplacedWhole)
     editor().setSelText(QStringLiteral("text"));
     EXPECT_EQ(editor().Text(), QStringLiteral("Some text here."));
     EXPECT_FALSE(editor().TextRTF().contains("bkmk"));
+}
+
+TEST_F(FindTest, FindAndReplaceAllReachEveryTableCell)
+{
+    editor().setTextRTF("{\\rtf1\\ansi\\pard cat\\par\\trowd\\cellx2000\\cellx4000\\pard\\intbl "
+                        "a cat\\cell dog\\cell\\row\\trowd\\cellx2000\\cellx4000\\pard\\intbl "
+                        "dog\\cell cat\\par cat\\cell\\row\\pard end\\par}");
+    editor().setSelStart(0);
+    auto* table = qobject_cast<QTextTable*>(editor().document()->rootFrame()->childFrames()[0]);
+    ASSERT_NE(table, nullptr);
+
+    // Find Next goes from cell to cell, in reading order.
+    gstrFindWhat = QStringLiteral("cat");
+    SearchDocument();
+    EXPECT_EQ(editor().SelStart(), 0);
+    SearchDocument();
+    EXPECT_EQ(editor().SelStart(), table->cellAt(0, 0).firstPosition() + 2);
+    SearchDocument();
+    EXPECT_EQ(editor().SelStart(), table->cellAt(1, 1).firstPosition());
+    EXPECT_EQ(editor().SelLength(), 3);
+
+    // Replace All replaces in every cell and every paragraph of a cell; the table stays whole.
+    frmFind* dialog = openDialogWith(true, QStringLiteral("cat"), QStringLiteral("lynx"));
+    host.answerMessageBox(MsgBoxResult::OK);
+    click(dialog->cmdReplaceAll);
+    EXPECT_EQ(host.last().text,
+              QStringLiteral("Done searching the document. 4 replacements were made."));
+    table = qobject_cast<QTextTable*>(editor().document()->rootFrame()->childFrames().value(0));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    QTextCursor cell = table->cellAt(1, 1).firstCursorPosition();
+    cell.setPosition(table->cellAt(1, 1).lastPosition(), QTextCursor::KeepAnchor);
+    EXPECT_EQ(cell.selectedText(), QStringLiteral("lynx\u2029lynx"));
+    EXPECT_FALSE(text().contains(QStringLiteral("cat")));
+    EXPECT_TRUE(text().contains(QStringLiteral("a lynx")));
 }

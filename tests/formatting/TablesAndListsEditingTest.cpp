@@ -2,6 +2,9 @@
 
 #include "FormattingFixture.h"
 
+#include "platform/bars/StatusBar.h"
+#include "platform/document/ListNumbering.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -115,7 +118,7 @@ TEST_F(FormattingTest, BulletsOnNumberedParagraphsAndEnterContinuesLists)
     QTextDocument& document = *editor().document();
     QTextBlock one = blockWith(document, QStringLiteral("one"));
     ASSERT_TRUE(one.textList());
-    EXPECT_EQ(one.textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(docformat::listStyleOf(one.textList()->format()), QTextListFormat::ListDecimal);
 
     // Enter at the end of a numbered item makes the next number.
     editor().setSelStart(blockWith(document, QStringLiteral("two")).position() + 3);
@@ -141,4 +144,52 @@ TEST_F(FormattingTest, BulletsOnNumberedParagraphsAndEnterContinuesLists)
                   .textList()
                   ->itemNumber(blockWith(document, QStringLiteral("two"))),
               0);
+}
+
+TEST_F(FormattingTest, SelectAllFormatsEveryCellAndTheStatusBarCountsInsideCells)
+{
+    editor().setTextRTF(TableAndList);
+    QTextDocument& document = *editor().document();
+
+    // Select All, then Bold and Upper Case: every cell and paragraph, the table kept.
+    window.mnuSelectAll_Click();
+    window.ToggleBold();
+    window.mnuUpperCase_Click();
+    for (const char* text : {"BEFORE", "ALPHA", "DELTA", "ONE", "AFTER"}) {
+        const QTextBlock block = blockWith(document, QString::fromLatin1(text));
+        ASSERT_TRUE(block.isValid()) << text;
+        EXPECT_GE(QTextCursor(block).charFormat().fontWeight(), QFont::Bold) << text;
+        QTextCursor inside(block);
+        inside.movePosition(QTextCursor::NextCharacter);
+        EXPECT_GE(inside.charFormat().fontWeight(), QFont::Bold) << text;
+    }
+    QTextTable* table = firstTable(document);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_TRUE(blockWith(document, QStringLiteral("ONE")).textList());
+
+    // The caret in a cell: the line counts down the table, the position from the cell's start.
+    const QTextTableCell delta = table->cellAt(1, 1);
+    editor().setSelStart(delta.firstPosition() + 2);
+    const QString status = window.sbrMain->Panels(QStringLiteral("MainText")).Text();
+    EXPECT_EQ(status, QStringLiteral("Line %1     Pos 3")
+                          .arg(editor().GetLineFromChar(delta.firstPosition()) + 1));
+    editor().setSelStart(table->cellAt(0, 0).firstPosition());
+    const QString first = window.sbrMain->Panels(QStringLiteral("MainText")).Text();
+    EXPECT_TRUE(first.endsWith(QStringLiteral("Pos 1"))) << first.toStdString();
+    EXPECT_NE(first, status);
+}
+
+TEST_F(FormattingTest, CopiedNumberedParagraphsAreAnOrderedListInHtml)
+{
+    editor().setTextRTF(TableAndList);
+    QTextDocument& document = *editor().document();
+    const QTextBlock one = blockWith(document, QStringLiteral("one"));
+    select(one.position(), 7);
+    const QString html = editor().SelHTML();
+    EXPECT_TRUE(html.contains(QStringLiteral("<ol"))) << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("two")));
+    // The document itself keeps its lists as they were.
+    EXPECT_TRUE(docformat::isNumberedList(one.textList()->format()));
 }

@@ -17,7 +17,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -220,4 +222,46 @@ TEST(PictureInsertion, AFileThatIsNotAPictureShowsTheErrorReport)
     EXPECT_TRUE(host.last().text.startsWith(
         QStringLiteral("The following error has occurred:\r\nError # 481 - Invalid picture")));
     EXPECT_EQ(e.editor().Text(), QString());
+}
+
+TEST(InsertionInTables, ADateAndAPictureGoIntoTheCellAtTheCaretAndSaveThere)
+{
+    Editor e;
+    ScriptedDialogHost host;
+    e.editor().setTextRTF("{\\rtf1\\ansi\\trowd\\cellx2000\\cellx4000\\pard\\intbl left\\cell "
+                          "right\\cell\\row\\pard after\\par}");
+    auto* table = qobject_cast<QTextTable*>(e.editor().document()->rootFrame()->childFrames()[0]);
+    ASSERT_NE(table, nullptr);
+
+    e.editor().setSelStart(table->cellAt(0, 1).lastPosition());
+    withDialog([](frmDateTime& dialog) { QTest::keyClick(&dialog, Qt::Key_Return); });
+    e.window.mnuDateTime_Click();
+    EXPECT_EQ(QTextCursor(table->cellAt(0, 1).firstCursorPosition()).block().text(),
+              QStringLiteral("right 3/5/2024 "));
+
+    QTemporaryDir dir;
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    const QString png = dir.filePath(QStringLiteral("dot.png"));
+    ASSERT_TRUE(image.save(png, "PNG"));
+    e.editor().setSelStart(table->cellAt(0, 0).firstPosition());
+    host.answerOpen(png);
+    e.window.mnuPicture_Click();
+    EXPECT_EQ(pictureCount(*e.editor().document()), 1);
+    EXPECT_EQ(e.editor().document()->characterAt(table->cellAt(0, 0).firstPosition()),
+              QChar::ObjectReplacementCharacter);
+    EXPECT_EQ(e.editor().document()->rootFrame()->childFrames().size(), 1);
+
+    // Saved and read back: the picture and the date are in their cells.
+    RichTextBox copy;
+    copy.setTextRTF(e.editor().TextRTF());
+    auto* back = qobject_cast<QTextTable*>(copy.document()->rootFrame()->childFrames().value(0));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(pictureCount(*copy.document()), 1);
+    EXPECT_EQ(copy.document()->characterAt(back->cellAt(0, 0).firstPosition()),
+              QChar::ObjectReplacementCharacter);
+    EXPECT_TRUE(QTextCursor(back->cellAt(0, 1).firstCursorPosition())
+                    .block()
+                    .text()
+                    .startsWith(QStringLiteral("right 3/5/2024")));
 }

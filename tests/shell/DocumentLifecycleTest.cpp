@@ -412,3 +412,26 @@ TEST(Printing, PrintsTheWholeDocumentOrTheSelectionOntoTheChosenPrinter)
     EXPECT_EQ(host.last().title, QStringLiteral("Print Error"));
     EXPECT_TRUE(host.last().text.contains(QStringLiteral("Error # 482")));
 }
+
+TEST(Printing, TablesAndListNumbersArePrinted)
+{
+    Editor e;
+    ScriptedDialogHost host;
+    e.editor().setTextRTF(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}"
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat5{\\leveltext\\'02\\'00.;}"
+        "{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc4{\\leveltext\\'04\\'00.\\'01);}"
+        "{\\levelnumbers\\'01\\'03;}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+        "\\pard\\ls1 fifth\\par\\pard\\ls1\\ilvl1 under\\par\\pard\\ls1 sixth\\par"
+        "\\trowd\\cellx2000\\cellx4000\\pard\\intbl north\\cell south\\cell\\row"
+        "\\trowd\\cellx2000\\cellx4000\\pard\\intbl east\\cell west\\cell\\row\\pard end\\par}");
+    const QString pdf = e.path("tables.pdf");
+    host.answerPrint(pdf, false);
+    e.window.mnuPrint_Click();
+    const QString printed = pdfText(pdf);
+    for (const char* text :
+         {"5.", "fifth", "5.a)", "under", "6.", "sixth", "north", "south", "east", "west", "end"})
+        EXPECT_TRUE(printed.contains(QString::fromLatin1(text)))
+            << text << " in " << printed.toStdString();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/document/DocumentFormat.h"
+#include "platform/document/ListNumbering.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfLists.h"
 
@@ -97,6 +98,26 @@ inline bool isBold(const QTextCharFormat& format)
 inline bool hasBullet(const QTextBlock& block)
 {
     return block.textList() && block.textList()->format().style() == QTextListFormat::ListDisc;
+}
+
+// The number each paragraph shows in front of it, counted in document order as the editor and
+// saving count them (empty outside numbered lists).
+inline QStringList listNumbers(const QTextDocument& document)
+{
+    QStringList out;
+    docformat::ListNumberer numberer;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        out << (list && docformat::isNumberedList(list->format()) ? numberer.next(*list)
+                                                                  : QString());
+    }
+    return out;
+}
+
+// The number style of a paragraph's list.
+inline QTextListFormat::Style listStyleOf(const QTextBlock& block)
+{
+    return docformat::listStyleOf(block.textList()->format());
 }
 
 // Every image format of the document, in order.

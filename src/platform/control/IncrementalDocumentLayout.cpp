@@ -164,6 +164,7 @@ QRectF IncrementalDocumentLayout::blockBoundingRect(const QTextBlock& block) con
 
 void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int length)
 {
+    noteListChange(from, length);
     const int blockCount = document()->blockCount();
     const bool sameParagraphs = blockCount == m_blockCount;
     m_blockCount = blockCount;

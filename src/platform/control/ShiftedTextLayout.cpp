@@ -107,8 +107,15 @@ void ShiftedTextLayout::layOutWholeDocument()
     makeRoomInNewlyLaidOut();
 }
 
+void ShiftedTextLayout::draw(QPainter* painter, const PaintContext& context)
+{
+    QTextDocumentLayout::draw(painter, context);
+    m_listMarkers.draw(*this, painter, context);
+}
+
 void ShiftedTextLayout::documentChanged(int from, int oldLength, int length)
 {
+    noteListChange(from, length);
     layOutWithQt(from, oldLength, length);
     makeRoomAfterChange(from, length, oldLength == 0 && length == document()->characterCount());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/control/ListMarkers.h"
+
 #include <QtGui/private/qtextdocumentlayout_p.h>
 
 class QTextBlock;
@@ -9,7 +11,8 @@ class QTextBlock;
 // the neighbouring line, and the underline of a line that holds lowered text is drawn below the
 // line, where the next line's painting covers it. Here each line that holds such text grows by
 // as much as the text reaches beyond it, above or below; the lines and paragraphs after it move
-// down. The layout is for one long page (the editor's, and the one printing cuts into pages).
+// down. It also draws the numbers of numbered paragraphs (ListMarkers). The layout is for one long
+// page (the editor's, and the one printing cuts into pages).
 class ShiftedTextLayout : public QTextDocumentLayout
 {
     Q_OBJECT
@@ -23,6 +26,11 @@ public:
     // Whether the paragraph holds text raised or lowered from the baseline.
     static bool holdsShiftedText(const QTextBlock& block);
 
+    void draw(QPainter* painter, const PaintContext& context) override;
+
+    // The number a numbered paragraph shows in front of it (empty for any other paragraph).
+    QString listNumberOf(const QTextBlock& block) { return m_listMarkers.numberOf(block); }
+
 protected:
     void documentChanged(int from, int oldLength, int length) override;
     void timerEvent(QTimerEvent* event) override;
@@ -31,6 +39,11 @@ protected:
     // document) and in those the layout has reached since the last call.
     void makeRoomAfterChange(int from, int length, bool laidOutAnew);
     void makeRoomInNewlyLaidOut();
+    // Notes the lists of the changed paragraphs for drawing their numbers.
+    void noteListChange(int from, int length)
+    {
+        m_listMarkers.noteChange(*document(), from, length);
+    }
 
     // Tells Qt's layout of a change, as its own documentChanged() does. Qt keeps the document
     // positions of points it can resume laying out from; a change laid out in place (see below)
@@ -57,6 +70,7 @@ private:
     // paragraphs grown while a lazy layout was under way, once it has ended.
     void moveParagraphsAfter(const QTextBlock& grown);
 
+    ListMarkers m_listMarkers;
     int m_checkedBlocks = 0; // the paragraphs before this one have their room
     int m_blockCount = 0;
     bool m_moveWaits = false; // paragraphs grew during a lazy layout

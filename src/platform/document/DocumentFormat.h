@@ -72,6 +72,12 @@ constexpr int CellRowHeightTwips = QTextFormat::UserProperty + 40;
 constexpr int ListStart = QTextFormat::UserProperty + 41;
 constexpr int ListLevelText = QTextFormat::UserProperty + 42;
 constexpr int ListGroup = QTextFormat::UserProperty + 43;
+// List property: the level of the list in its outline, 0..8 (an int; absent = the indent less
+// one). The indent may be larger, to give a wide number room.
+constexpr int ListLevel = QTextFormat::UserProperty + 44;
+// List property: the number style of a numbered list (a QTextListFormat::Style: decimal, letters,
+// Roman numerals, or ListStyleUndefined for a level that shows its text without a number).
+constexpr int ListNumberStyle = QTextFormat::UserProperty + 45;
 
 // A resource name for a picture that no other picture of this process has.
 QString newImageName();

@@ -1,6 +1,7 @@
 #include "platform/rtf/RtfLists.h"
 
 #include "platform/document/DocumentFormat.h"
+#include "platform/document/ListNumbering.h"
 
 #include <QTextBlock>
 #include <QTextList>
@@ -79,6 +80,20 @@ QString levelTextBody(const QString& raw)
     return body;
 }
 
+// How many indent steps beyond its level a list needs so that its widest numbers stay clear of
+// the window's edge: a step is 40 pixels, a character of the level text about 9 at the common
+// sizes, a number about three; the level gives one step per level.
+int extraIndentFor(const QString& body, int level)
+{
+    constexpr int Step = 40;
+    constexpr int CharWidth = 9;
+    qsizetype chars = 0;
+    for (QChar c : body)
+        chars += isPlaceholder(c) ? 3 : 1;
+    const int needed = static_cast<int>(chars) * CharWidth + CharWidth / 2;
+    return std::max(0, (needed + Step - 1) / Step - (level + 1));
+}
+
 // "%1.%2." for a body with placeholders 0 and 1.
 QString templateOf(const QString& body)
 {
@@ -94,53 +109,20 @@ QString templateOf(const QString& body)
     return out;
 }
 
-QString romanNumber(int n)
-{
-    static constexpr std::pair<int, const char*> Parts[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
-    QString out;
-    for (const auto& [value, letters] : Parts)
-        for (; n >= value; n -= value)
-            out += QLatin1String(letters);
-    return out;
-}
-
-QString letterNumber(int n)
-{
-    QString out;
-    for (; n > 0; n = (n - 1) / 26)
-        out.prepend(QChar(u'a' + (n - 1) % 26));
-    return out;
-}
-
-QString numberText(int n, QTextListFormat::Style style)
-{
-    switch (style) {
-    case QTextListFormat::ListLowerAlpha:
-        return n > 0 ? letterNumber(n) : QString::number(n);
-    case QTextListFormat::ListUpperAlpha:
-        return n > 0 ? letterNumber(n).toUpper() : QString::number(n);
-    case QTextListFormat::ListLowerRoman:
-        return n > 0 && n < 5000 ? romanNumber(n) : QString::number(n);
-    case QTextListFormat::ListUpperRoman:
-        return n > 0 && n < 5000 ? romanNumber(n).toUpper() : QString::number(n);
-    case QTextListFormat::ListStyleUndefined:
-        return QString();
-    default:
-        return QString::number(n);
-    }
-}
-
 } // namespace
 
 QTextListFormat listFormatFor(int nfc, const QString& body, int level, int start, int group)
 {
     QTextListFormat f;
-    f.setStyle(styleFor(nfc));
-    f.setIndent(level + 1);
-    // The number's own placeholder; text after another level's number is not shown (Qt's lists
-    // show their own number only), the rest is the prefix and suffix.
+    const QTextListFormat::Style style = styleFor(nfc);
+    if (style == QTextListFormat::ListDisc)
+        f.setStyle(style);
+    else
+        docformat::setListNumberStyle(f, style);
+    f.setProperty(docformat::ListLevel, level);
+    f.setIndent(level + 1 + extraIndentFor(body, level));
+    // The number's own placeholder and the text around it up to the next number are the prefix
+    // and suffix; the whole level text is kept too, and drawn.
     const qsizetype own = body.indexOf(QChar(static_cast<char16_t>(level)));
     QString prefix;
     QString suffix;
@@ -162,14 +144,6 @@ QTextListFormat listFormatFor(int nfc, const QString& body, int level, int start
         f.setProperty(docformat::ListLevelText, templateOf(body));
     f.setProperty(docformat::ListGroup, group);
     return f;
-}
-
-QString listItemText(const QTextList& list, const QTextBlock& block)
-{
-    const QTextListFormat f = list.format();
-    const int start = f.hasProperty(docformat::ListStart) ? f.intProperty(docformat::ListStart) : 1;
-    const int number = start + std::max(0, list.itemNumber(block));
-    return f.numberPrefix() + numberText(number, f.style()) + f.numberSuffix();
 }
 
 // ---- Reading -----------------------------------------------------------------------------------
@@ -397,10 +371,10 @@ ListTableWriter::Item ListTableWriter::itemFor(const QTextList& list)
     if (auto found = m_items.constFind(&list); found != m_items.constEnd())
         return found.value();
     const QTextListFormat format = list.format();
-    const int level = std::clamp(format.indent() - 1, 0, 8);
+    const int level = docformat::listLevelOf(format);
     // Bullets need no numbering of their own: all of them are levels of one list. A numbered
     // list shares the RTF list its group names unless another list holds that level already.
-    const bool bullet = nfcFor(format.style()) == NfcBullet;
+    const bool bullet = nfcFor(docformat::listStyleOf(format)) == NfcBullet;
     const bool grouped = bullet || format.hasProperty(docformat::ListGroup);
     const int key = bullet ? INT_MIN : format.intProperty(docformat::ListGroup);
     int group = -1;
@@ -493,10 +467,8 @@ std::string ListTableWriter::tables() const
         for (int level = 0; level < 9; ++level) {
             const QTextListFormat& f = g.levels[level];
             const bool used = g.used[level];
-            const int nfc = used ? nfcFor(f.style()) : NfcDecimal;
-            const int start = used && f.hasProperty(docformat::ListStart)
-                                  ? f.intProperty(docformat::ListStart)
-                                  : 1;
+            const int nfc = used ? nfcFor(docformat::listStyleOf(f)) : NfcDecimal;
+            const int start = used ? docformat::listStartOf(f) : 1;
             QString pattern = used ? f.stringProperty(docformat::ListLevelText) : QString();
             if (nfc == NfcBullet)
                 pattern = QString(QChar(0x2022));

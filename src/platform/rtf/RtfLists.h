@@ -107,10 +107,6 @@ private:
 // The list format of a level: style, prefix and suffix from an RTF level text and number format.
 QTextListFormat listFormatFor(int nfc, const QString& levelText, int level, int start, int group);
 
-// The number (with prefix and suffix) the paragraph shows in its list, counting from the list's
-// start number.
-QString listItemText(const QTextList& list, const QTextBlock& block);
-
 // Collects the numbered lists a document writes and writes their list table.
 class ListTableWriter
 {

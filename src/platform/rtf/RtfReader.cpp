@@ -365,6 +365,7 @@ private:
 
     // Paragraphs
     bool paragraphIsEmpty() const;
+    bool paragraphHoldsOnlyCarriedGroups() const;
     void endParagraph(int tableLevel = -1);
     static int tableLevelOf(const ParaState& para);
     void endCell(int level);
@@ -1628,6 +1629,14 @@ bool Reader::paragraphIsEmpty() const
     return m_model.text.size() == m_paraTextBegin && m_pending.empty() && !m_highSurrogate;
 }
 
+// Whether the paragraph so far is one character that stands for carried groups.
+bool Reader::paragraphHoldsOnlyCarriedGroups() const
+{
+    const qsizetype end = m_model.text.size();
+    return end == m_paraTextBegin + 1 && m_lastCarriedEnd == end && m_pending.empty() &&
+           !m_highSurrogate;
+}
+
 int Reader::tableLevelOf(const ParaState& para)
 {
     return para.itap > 0 ? para.itap : para.inTable;
@@ -1642,10 +1651,12 @@ void Reader::endCell(int level)
 }
 
 // A row ends; text after its last cell is one more cell, so no text is left outside the row.
+// Groups kept for other readers that stand alone there (AbiWord's cell marks) are no cell: they
+// stay with the paragraph that follows.
 void Reader::endRow(int level)
 {
     level = std::min(level, m_tables.depth());
-    if (!paragraphIsEmpty())
+    if (!paragraphIsEmpty() && !paragraphHoldsOnlyCarriedGroups())
         endCell(std::max(level, 1));
     if (level >= 1)
         m_tables.endRow(level);
@@ -2035,7 +2046,8 @@ void Reader::carryInline(const QByteArray& bytes, carried::Look look, const QStr
     flushHidden();
     closeRun();
     const int at = static_cast<int>(m_model.text.size());
-    if (m_lastCarriedEnd == at && m_lastCarriedRun >= 0 &&
+    // Never across a paragraph's end: the groups stand at the start of the new paragraph.
+    if (m_lastCarriedEnd == at && at > m_paraTextBegin && m_lastCarriedRun >= 0 &&
         m_lastCarriedRun + 1 == static_cast<int>(m_model.runs.size())) {
         const Run& run = m_model.runs[static_cast<size_t>(m_lastCarriedRun)];
         carried::appendInline(m_model.charFormats[static_cast<size_t>(run.format)], bytes, look,

@@ -86,6 +86,15 @@ void writeCellDefinition(TableSink& sink, const QTextTableCellFormat& f, bool me
         writeBorder(sink, "\\clbrdrr", f.rightBorder(), f.rightBorderBrush(), f.rightBorderStyle());
     if (f.background().style() != Qt::NoBrush)
         appendWord(out, "\\clcbpat", sink.colorNumber(f.background().color()));
+    // A cell's own padding, in twips (unit 3).
+    static constexpr std::pair<QTextFormat::Property, const char*> Paddings[] = {
+        {QTextFormat::TableCellTopPadding, "\\clpadft3\\clpadt"},
+        {QTextFormat::TableCellLeftPadding, "\\clpadfl3\\clpadl"},
+        {QTextFormat::TableCellBottomPadding, "\\clpadfb3\\clpadb"},
+        {QTextFormat::TableCellRightPadding, "\\clpadfr3\\clpadr"}};
+    for (const auto& [property, words] : Paddings)
+        if (f.hasProperty(property))
+            appendWord(out, words, twips(f.doubleProperty(property)));
 }
 
 // A cell of a row as the writer needs it; Qt looks each of these up in the document anew on

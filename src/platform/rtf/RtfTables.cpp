@@ -35,6 +35,32 @@ int columnAt(const std::vector<int>& grid, int edge)
                             grid.begin());
 }
 
+// A row's cell edges: from \trleft, one \cellx per cell; cells of a row without definitions are
+// as wide as a default cell, and an edge that does not move right is moved. A row with more
+// cells than definitions keeps its width and its cells share it evenly, as LibreOffice reads
+// such a row.
+std::vector<int> edgesOf(const RowDef& def, int cells)
+{
+    std::vector<int> edges{def.left};
+    const int defined = static_cast<int>(def.cells.size());
+    if (defined > 0 && cells > defined) {
+        const int right = std::max(def.cells.back().right, def.left + cells * MinCellWidth);
+        for (int i = 1; i <= cells; ++i)
+            edges.push_back(def.left + static_cast<int>(qint64(right - def.left) * i / cells));
+        return edges;
+    }
+    int width = DefaultCellWidth;
+    for (int i = 0; i < cells; ++i) {
+        const int previous = edges.back();
+        int right = i < defined ? def.cells[static_cast<size_t>(i)].right : previous + width;
+        if (right < previous + MinCellWidth)
+            right = previous + std::max(MinCellWidth, i < defined ? 0 : width);
+        width = right - previous;
+        edges.push_back(right);
+    }
+    return edges;
+}
+
 QColor mixed(const QColor& a, const QColor& b, double share)
 {
     return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - share) + b.redF() * share),
@@ -63,8 +89,11 @@ bool TableReader::onKeyword(Kw kw, int param, bool hasParam, int level)
     CellDef& cell = row.next;
     const bool on = !hasParam || param != 0;
     auto border = [&]() -> CellDef::Border* {
+        if (row.borderSide >= 4)
+            return &row.borders[row.borderSide - 4];
         return row.borderSide >= 0 ? &cell.borders[row.borderSide] : nullptr;
     };
+    auto side = [kw](Kw first) { return static_cast<int>(kw) - static_cast<int>(first); };
     switch (kw) {
     case Kw::CellX:
         if (static_cast<int>(row.cells.size()) < MaxCellDefs) {
@@ -129,9 +158,39 @@ bool TableReader::onKeyword(Kw kw, int param, bool hasParam, int level)
     case Kw::ClBrdrL:
     case Kw::ClBrdrB:
     case Kw::ClBrdrR:
-        row.borderSide = static_cast<int>(kw) - static_cast<int>(Kw::ClBrdrT);
-        cell.borders[row.borderSide] = CellDef::Border();
-        cell.borders[row.borderSide].width = 10;
+    case Kw::TrBrdrT:
+    case Kw::TrBrdrL:
+    case Kw::TrBrdrB:
+    case Kw::TrBrdrR:
+    case Kw::TrBrdrH:
+    case Kw::TrBrdrV:
+        row.borderSide = kw >= Kw::TrBrdrT ? 4 + side(Kw::TrBrdrT) : side(Kw::ClBrdrT);
+        *border() = CellDef::Border();
+        border()->width = 10;
+        return true;
+    case Kw::ClPadT:
+    case Kw::ClPadL:
+    case Kw::ClPadB:
+    case Kw::ClPadR:
+        cell.padding.twips[side(Kw::ClPadT)] = std::clamp(param, 0, MaxTwips);
+        return true;
+    case Kw::ClPadFT:
+    case Kw::ClPadFL:
+    case Kw::ClPadFB:
+    case Kw::ClPadFR:
+        cell.padding.unit[side(Kw::ClPadFT)] = static_cast<uint8_t>(std::clamp(param, 0, 255));
+        return true;
+    case Kw::TrPaddT:
+    case Kw::TrPaddL:
+    case Kw::TrPaddB:
+    case Kw::TrPaddR:
+        row.padding.twips[side(Kw::TrPaddT)] = std::clamp(param, 0, MaxTwips);
+        return true;
+    case Kw::TrPaddFT:
+    case Kw::TrPaddFL:
+    case Kw::TrPaddFB:
+    case Kw::TrPaddFR:
+        row.padding.unit[side(Kw::TrPaddFT)] = static_cast<uint8_t>(std::clamp(param, 0, 255));
         return true;
     case Kw::BrdrW:
         if (CellDef::Border* b = border())
@@ -239,7 +298,38 @@ QColor TableReader::color(int index) const
     return index > 0 && index < static_cast<int>(m_colors.size()) ? m_colors[index] : QColor();
 }
 
-QTextTableCellFormat TableReader::cellFormat(const CellDef& def, const RowDef& row) const
+void TableReader::setBorder(QTextTableCellFormat& f, int side, const CellDef::Border& b) const
+{
+    const qreal width = b.none ? 0.0 : std::max(1, b.width) / 15.0;
+    const QBrush brush(color(b.color).isValid() ? color(b.color) : QColor(Qt::black));
+    const auto style =
+        b.none ? QTextFrameFormat::BorderStyle_None : QTextFrameFormat::BorderStyle_Solid;
+    switch (side) {
+    case 0:
+        f.setTopBorder(width);
+        f.setTopBorderBrush(brush);
+        f.setTopBorderStyle(style);
+        break;
+    case 1:
+        f.setLeftBorder(width);
+        f.setLeftBorderBrush(brush);
+        f.setLeftBorderStyle(style);
+        break;
+    case 2:
+        f.setBottomBorder(width);
+        f.setBottomBorderBrush(brush);
+        f.setBottomBorderStyle(style);
+        break;
+    default:
+        f.setRightBorder(width);
+        f.setRightBorderBrush(brush);
+        f.setRightBorderStyle(style);
+        break;
+    }
+}
+
+QTextTableCellFormat TableReader::cellFormat(const CellDef& def, const RowDef& row, int rowIndex,
+                                             int rows, int cellIndex, int cells) const
 {
     QTextTableCellFormat f;
     static constexpr QTextCharFormat::VerticalAlignment Aligns[] = {
@@ -254,36 +344,26 @@ QTextTableCellFormat TableReader::cellFormat(const CellDef& def, const RowDef& r
     }
     if (background.isValid())
         f.setBackground(background);
+    // A side the cell gives no border takes the row's: its outer edge on the table's edge, the
+    // inside one between cells.
+    const int rowSide[4] = {rowIndex == 0 ? 0 : 4, cellIndex == 0 ? 1 : 5,
+                            rowIndex == rows - 1 ? 2 : 4, cellIndex == cells - 1 ? 3 : 5};
     for (int side = 0; side < 4; ++side) {
-        const CellDef::Border& b = def.borders[side];
-        if (b.width < 0)
-            continue;
-        const qreal width = b.none ? 0.0 : std::max(1, b.width) / 15.0;
-        const QBrush brush(color(b.color).isValid() ? color(b.color) : QColor(Qt::black));
-        const auto style =
-            b.none ? QTextFrameFormat::BorderStyle_None : QTextFrameFormat::BorderStyle_Solid;
-        switch (side) {
-        case 0:
-            f.setTopBorder(width);
-            f.setTopBorderBrush(brush);
-            f.setTopBorderStyle(style);
-            break;
-        case 1:
-            f.setLeftBorder(width);
-            f.setLeftBorderBrush(brush);
-            f.setLeftBorderStyle(style);
-            break;
-        case 2:
-            f.setBottomBorder(width);
-            f.setBottomBorderBrush(brush);
-            f.setBottomBorderStyle(style);
-            break;
-        default:
-            f.setRightBorder(width);
-            f.setRightBorderBrush(brush);
-            f.setRightBorderStyle(style);
-            break;
-        }
+        const CellDef::Border& b =
+            def.borders[side].width >= 0 ? def.borders[side] : row.borders[rowSide[side]];
+        if (b.width >= 0)
+            setBorder(f, side, b);
+    }
+    // Padding: the cell's own, else the row's, else the table's (\trgaph).
+    using Setter = void (QTextTableCellFormat::*)(qreal);
+    static constexpr Setter Paddings[] = {
+        &QTextTableCellFormat::setTopPadding, &QTextTableCellFormat::setLeftPadding,
+        &QTextTableCellFormat::setBottomPadding, &QTextTableCellFormat::setRightPadding};
+    for (int side = 0; side < 4; ++side) {
+        const Padding& padding =
+            def.padding.unit[side] == Padding::Twips ? def.padding : row.padding;
+        if (padding.unit[side] == Padding::Twips)
+            (f.*Paddings[side])(padding.twips[side] / 15.0);
     }
     if (row.height)
         f.setProperty(docformat::CellRowHeightTwips, row.height);
@@ -297,21 +377,10 @@ Table TableReader::buildTable(const OpenTable& open, int depth) const
     table.blockBegin = open.blockBegin;
     table.blockEnd = open.rows.back().cells.back().second;
 
-    // Each row's cell edges: from \trleft, one \cellx per cell; cells past the definition are as
-    // wide as the one before, and an edge that does not move right is moved.
     std::vector<std::vector<int>> rowEdges;
     std::vector<int> allEdges;
     for (const RawRow& row : open.rows) {
-        std::vector<int> edges{row.def.left};
-        int width = DefaultCellWidth;
-        for (size_t i = 0; i < row.cells.size(); ++i) {
-            const int previous = edges.back();
-            int right = i < row.def.cells.size() ? row.def.cells[i].right : previous + width;
-            if (right < previous + MinCellWidth)
-                right = previous + std::max(MinCellWidth, i < row.def.cells.size() ? 0 : width);
-            width = right - previous;
-            edges.push_back(right);
-        }
+        std::vector<int> edges = edgesOf(row.def, static_cast<int>(row.cells.size()));
         allEdges.insert(allEdges.end(), edges.begin(), edges.end());
         rowEdges.push_back(std::move(edges));
     }
@@ -346,7 +415,9 @@ Table TableReader::buildTable(const OpenTable& open, int depth) const
                 cell.column = static_cast<int>(i);
             }
             cell.columnSpan = std::min(cell.columnSpan, table.columns - cell.column);
-            cell.format = cellFormat(def, raw.def);
+            cell.format =
+                cellFormat(def, raw.def, static_cast<int>(r), static_cast<int>(open.rows.size()),
+                           static_cast<int>(i), static_cast<int>(raw.cells.size()));
             if (def.hmerge == 2 && lastShown >= 0) {
                 TableCell& owner = row.cells[static_cast<size_t>(lastShown)];
                 owner.columnSpan = cell.column + cell.columnSpan - owner.column;

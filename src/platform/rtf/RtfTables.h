@@ -20,6 +20,14 @@ constexpr int MaxTableColumns = 64;
 constexpr int MaxTableRows = 4096;
 
 // The properties of one cell, as a row definition gives them (before its \cellx).
+// Cell padding per side (top, left, bottom, right) and its unit per side, as \clpad* and
+// \trpadd* give them; only twips (unit 3) count.
+struct Padding {
+    int twips[4] = {0, 0, 0, 0};
+    uint8_t unit[4] = {0, 0, 0, 0};
+    static constexpr uint8_t Twips = 3;
+};
+
 struct CellDef {
     struct Border {
         int width = -1; // twips; -1 = not given
@@ -34,6 +42,7 @@ struct CellDef {
     int pattern = -1;    // \clcfpat
     int shading = 0;     // \clshdng, hundredths of a percent
     Border borders[4];   // top, left, bottom, right
+    Padding padding;     // \clpad*
 };
 
 struct RowDef {
@@ -43,8 +52,12 @@ struct RowDef {
     uint8_t align = 0; // 0 left, 1 centre, 2 right
     bool header = false;
     std::vector<CellDef> cells;
-    CellDef next;        // the cell whose properties come before its \cellx
-    int borderSide = -1; // the side of `next` that border words describe, or -1
+    CellDef next; // the cell whose properties come before its \cellx
+    // The side of `next` (0..3) or of the row (4..9) that border words describe, or -1.
+    int borderSide = -1;
+    // \trbrdr*: top, left, bottom, right, inside horizontal, inside vertical.
+    CellDef::Border borders[6];
+    Padding padding; // \trpadd*: the padding of cells that give none
 };
 
 // Follows the table words of the body while the reader fills the model's blocks. The reader tells
@@ -96,7 +109,11 @@ private:
     void closeTable();
     void finishRow(OpenTable& table, int level);
     Table buildTable(const OpenTable& open, int depth) const;
-    QTextTableCellFormat cellFormat(const CellDef& def, const RowDef& row) const;
+    // Sets the border of one side of a cell (0 top, 1 left, 2 bottom, 3 right).
+    void setBorder(QTextTableCellFormat& f, int side, const CellDef::Border& b) const;
+    // The format of a cell at `row` of `rows` and at `cell` of the row's `cells`.
+    QTextTableCellFormat cellFormat(const CellDef& def, const RowDef& row, int rowIndex, int rows,
+                                    int cellIndex, int cells) const;
     QColor color(int index) const;
 
     Model& m_model;

@@ -3,6 +3,7 @@
 
 #include "platform/rtf/RtfWriter.h"
 #include "platform/document/DocumentFormat.h"
+#include "platform/document/ListNumbering.h"
 #include "platform/rtf/Rtf.h"
 #include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfKeywords.h"
@@ -296,7 +297,7 @@ private:
     static bool beginsPageSection(const QTextBlockFormat& f);
     void writeSectionAndTextBox(const QTextBlockFormat& f);
     void closeTextBox();
-    void writeListNumber(const QTextList& list, const QTextBlock& block);
+    void writeListNumber(const QTextList& list);
     void writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd);
     struct RunKind;
     RunKind& runKindOf(const QTextFragment& fragment);
@@ -345,6 +346,7 @@ private:
     int m_propsBeforeLink = -1;
 
     ListTableWriter m_listTable;
+    docformat::ListNumberer m_numberer;
     QString m_raw; // the document's text
     bool m_hasTables = false;
     QList<QTextFrame*> m_topFrames; // the tables in the body, in document order
@@ -613,12 +615,9 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
     int li = twips(f.leftMargin());
     int fi = twips(f.textIndent());
     if (list) {
-        int indent = list->format().indent();
-        if (indent < 1)
-            indent = 1;
-        li += 720 * indent;
+        li += 720 * (docformat::listLevelOf(list->format()) + 1);
         fi -= 360;
-        const QTextListFormat::Style style = list->format().style();
+        const QTextListFormat::Style style = docformat::listStyleOf(list->format());
         const int sym = symbolFont();
         if (isBulletStyle(style)) {
             appendWord(out, "{\\pntext\\f", sym);
@@ -626,7 +625,7 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
             appendWord(out, "\\pnf", sym);
             out += "\\pnindent0{\\pntxtb\\'b7}}";
         } else {
-            writeListNumber(*list, block);
+            writeListNumber(*list);
         }
     }
     if (fi || styled)
@@ -640,8 +639,8 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
     }
     // The \pn scheme has one bullet level; deeper ones are told by their indent, and our own
     // reader also by this word, which other readers ignore.
-    if (list && isBulletStyle(list->format().style())) {
-        const int level = std::max(1, list->format().indent());
+    if (list && isBulletStyle(docformat::listStyleOf(list->format()))) {
+        const int level = docformat::listLevelOf(list->format()) + 1;
         if (std::clamp(li / 720, 1, 9) != level)
             appendWord(out, "\\wlbulletlevel", level);
     }
@@ -708,20 +707,20 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
 
 // A numbered paragraph's number: as text for readers without lists (\listtext), and as the
 // older paragraph numbering for readers that know only that.
-void Writer::writeListNumber(const QTextList& list, const QTextBlock& block)
+void Writer::writeListNumber(const QTextList& list)
 {
     std::string& out = m_body;
-    const QString number = listItemText(list, block);
+    const QString number = m_numberer.next(list);
     out += "{\\listtext ";
     appendText(out, number.constData(), number.size());
     out += "\\tab}{\\*\\pn";
     const QTextListFormat f = list.format();
-    const int level = std::clamp(f.indent(), 1, 9);
+    const int level = docformat::listLevelOf(f) + 1;
     if (level == 1)
         out += "\\pnlvlbody";
     else
         appendWord(out, "\\pnlvl", level);
-    switch (f.style()) {
+    switch (docformat::listStyleOf(f)) {
     case QTextListFormat::ListUpperRoman:
         out += "\\pnucrm";
         break;
@@ -738,8 +737,7 @@ void Writer::writeListNumber(const QTextList& list, const QTextBlock& block)
         out += "\\pndec";
         break;
     }
-    appendWord(out, "\\pnstart",
-               f.hasProperty(docformat::ListStart) ? f.intProperty(docformat::ListStart) : 1);
+    appendWord(out, "\\pnstart", docformat::listStartOf(f));
     out += "\\pnindent360";
     if (!f.numberPrefix().isEmpty()) {
         out += "{\\pntxtb ";

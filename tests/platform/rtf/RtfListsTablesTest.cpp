@@ -44,7 +44,7 @@ TEST(RtfLists, PnBulletsAndListTableBulletsBecomeBulletLists)
     EXPECT_FALSE(hasBullet(paragraph(*d, 2)));
     ASSERT_TRUE(paragraph(*d, 2).textList());
     EXPECT_EQ(paragraph(*d, 2).textList(), paragraph(*d, 3).textList());
-    EXPECT_EQ(paragraph(*d, 3).textList()->itemText(paragraph(*d, 3)), QStringLiteral("2."));
+    EXPECT_EQ(listNumbers(*d)[3], QStringLiteral("2."));
     EXPECT_FALSE(paragraph(*d, 4).textList());
     // The list's own indent is where the number goes: no extra margin or indent.
     EXPECT_DOUBLE_EQ(paragraph(*d, 2).blockFormat().leftMargin(), 0.0);
@@ -57,27 +57,8 @@ TEST(RtfLists, PnBulletsAndListTableBulletsBecomeBulletLists)
                     ".}}\\fi-360\\li720 x\\par"));
     EXPECT_EQ(paragraphs(*d), QStringList({"x"}));
     ASSERT_TRUE(paragraph(*d, 0).textList());
-    EXPECT_EQ(paragraph(*d, 0).textList()->itemText(paragraph(*d, 0)), QStringLiteral("1."));
+    EXPECT_EQ(listNumbers(*d)[0], QStringLiteral("1."));
 }
-
-namespace
-{
-
-QString numberOf(const QTextDocument& document, int paragraphIndex)
-{
-    const QTextBlock block = paragraph(document, paragraphIndex);
-    return block.textList() ? rtf::detail::listItemText(*block.textList(), block) : QString();
-}
-
-QStringList numbers(const QTextDocument& document)
-{
-    QStringList out;
-    for (int i = 0; i < document.blockCount(); ++i)
-        out << numberOf(document, i);
-    return out;
-}
-
-} // namespace
 
 TEST(RtfLists, NumberFormatsLevelTextsStartsAndRestarts)
 {
@@ -107,15 +88,15 @@ TEST(RtfLists, NumberFormatsLevelTextsStartsAndRestarts)
                                  "\\pard\\ls4 letter\\par\\pard\\ls4\\ilvl1 none\\par"));
     EXPECT_EQ(paragraphs(*d),
               QStringList({"one", "sub", "plain", "two", "roman", "ten", "letter", "none"}));
-    EXPECT_EQ(numbers(*d), QStringList({"1.", "(A)", "", "2.", "iv)", "10.", "a.", ""}));
-    EXPECT_EQ(paragraph(*d, 1).textList()->format().style(), QTextListFormat::ListUpperAlpha);
+    EXPECT_EQ(listNumbers(*d), QStringList({"1.", "(A)", "", "2.", "iv)", "10.", "a.", ""}));
+    EXPECT_EQ(listStyleOf(paragraph(*d, 1)), QTextListFormat::ListUpperAlpha);
     EXPECT_EQ(paragraph(*d, 1).textList()->format().indent(), 2);
-    EXPECT_EQ(paragraph(*d, 4).textList()->format().style(), QTextListFormat::ListLowerRoman);
+    EXPECT_EQ(listStyleOf(paragraph(*d, 4)), QTextListFormat::ListLowerRoman);
     EXPECT_EQ(paragraph(*d, 4).textList()->format().intProperty(docformat::ListStart), 4);
     // A list continues across a paragraph outside it; an override with a start is a new list.
     EXPECT_EQ(paragraph(*d, 0).textList(), paragraph(*d, 3).textList());
     EXPECT_NE(paragraph(*d, 0).textList(), paragraph(*d, 5).textList());
-    EXPECT_EQ(paragraph(*d, 7).textList()->format().style(), QTextListFormat::ListStyleUndefined);
+    EXPECT_EQ(listStyleOf(paragraph(*d, 7)), QTextListFormat::ListStyleUndefined);
 
     // Written back with a list table, \ls and \ilvl, the numbers as \listtext and the \pn
     // fallback; read back the same.
@@ -129,7 +110,7 @@ TEST(RtfLists, NumberFormatsLevelTextsStartsAndRestarts)
         << rtf.constData();
     auto again = readRtf(rtf);
     EXPECT_EQ(paragraphs(*again), paragraphs(*d));
-    EXPECT_EQ(numbers(*again), numbers(*d));
+    EXPECT_EQ(listNumbers(*again), listNumbers(*d));
     EXPECT_EQ(paragraph(*again, 0).textList(), paragraph(*again, 3).textList());
     EXPECT_EQ(paragraph(*again, 1).textList()->format().indent(), 2);
 }
@@ -144,8 +125,8 @@ TEST(RtfLists, OldParagraphNumberingForms)
                     "{\\pntxta )}}c\\par"
                     "\\pard{\\*\\pn\\pnlvl2\\pndec\\pnstart5{\\pntxta .}}d\\par"));
     EXPECT_EQ(paragraphs(*d), QStringList({"a", "b", "c", "d"}));
-    EXPECT_EQ(numbers(*d), QStringList({"A.", "B.", "(iii)", "5."}));
+    EXPECT_EQ(listNumbers(*d), QStringList({"A.", "B.", "(iii)", "5."}));
     EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
     auto again = readRtf(rtf::write(*d));
-    EXPECT_EQ(numbers(*again), numbers(*d));
+    EXPECT_EQ(listNumbers(*again), listNumbers(*d));
 }

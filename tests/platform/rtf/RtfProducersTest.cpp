@@ -35,7 +35,7 @@ TEST(RtfProducers, WordDocument)
     EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
     EXPECT_FALSE(hasBullet(paragraph(*d, 4)));
     ASSERT_TRUE(paragraph(*d, 4).textList());
-    EXPECT_EQ(paragraph(*d, 4).textList()->itemText(paragraph(*d, 4)), QStringLiteral("1."));
+    EXPECT_EQ(listNumbers(*d)[4], QStringLiteral("1."));
     // The table's cells are cells of a table.
     EXPECT_NE(QTextCursor(paragraph(*d, 6)).currentTable(), nullptr);
     EXPECT_EQ(paragraph(*d, 1).blockFormat().lineHeightType(),
@@ -64,7 +64,7 @@ TEST(RtfProducers, LibreOfficeDocument)
               QStringLiteral("https://www.libreoffice.org/"));
     EXPECT_TRUE(hasBullet(paragraph(*d, 2)));
     EXPECT_EQ(paragraph(*d, 3).textList()->format().indent(), 2);
-    EXPECT_EQ(paragraph(*d, 4).textList()->format().style(), QTextListFormat::ListDecimal);
+    EXPECT_EQ(listStyleOf(paragraph(*d, 4)), QTextListFormat::ListDecimal);
     EXPECT_NE(QTextCursor(paragraph(*d, 5)).currentTable(), nullptr);
     EXPECT_EQ(paragraph(*d, 9).blockFormat().alignment(), Qt::AlignRight);
 }

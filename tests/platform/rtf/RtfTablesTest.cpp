@@ -122,6 +122,57 @@ TEST(RtfTables, RowsBecomeTablesWithWidthsAndCellProperties)
     EXPECT_EQ(plaintext::encode(plaintext::textOf(*d)), QByteArray("a\tb\tc\nd\t\tf1 f2\nafter"));
 }
 
+TEST(RtfTables, CellPaddingAndRowBordersAndPadding)
+{
+    // Word's and LibreOffice's forms: the row's default padding and borders (top, left, bottom,
+    // right, inside horizontal and vertical), a cell's own padding and border overriding them,
+    // and padding in any unit but twips ignored.
+    auto d = readRtf(
+        doc("\\trowd\\trgaph108\\trpaddft3\\trpaddt20\\trpaddfl3\\trpaddl40\\trpaddfb3\\trpaddb0"
+            "\\trpaddfr3\\trpaddr80\\trbrdrt\\brdrs\\brdrw30\\trbrdrl\\brdrs\\brdrw10"
+            "\\trbrdrb\\brdrs\\brdrw20\\trbrdrr\\brdrs\\brdrw10\\trbrdrh\\brdrs\\brdrw5"
+            "\\trbrdrv\\brdrs\\brdrw15\\brdrcf1"
+            "\\clpadfl3\\clpadl120\\clpadft0\\clpadt999\\cellx2000"
+            "\\clbrdrl\\brdrnone\\cellx4000"
+            "\\pard\\intbl a\\cell b\\cell\\row"
+            "\\trowd\\trgaph108\\trbrdrh\\brdrs\\brdrw5\\trbrdrb\\brdrs\\brdrw20"
+            "\\cellx2000\\cellx4000\\pard\\intbl c\\cell d\\cell\\row"));
+    const QList<QTextTable*> all = tables(*d);
+    ASSERT_EQ(all.size(), 1);
+    auto cellFormat = [](const QTextTable& t, int r, int c) {
+        return t.cellAt(r, c).format().toTableCellFormat();
+    };
+    const QTextTableCellFormat a = cellFormat(*all[0], 0, 0);
+    EXPECT_DOUBLE_EQ(a.leftPadding(), 120 / 15.0);
+    EXPECT_DOUBLE_EQ(a.topPadding(), 20 / 15.0) << "the cell's top is in no unit: the row's";
+    EXPECT_DOUBLE_EQ(a.bottomPadding(), 0.0);
+    EXPECT_DOUBLE_EQ(a.rightPadding(), 80 / 15.0);
+    EXPECT_DOUBLE_EQ(a.topBorder(), 30 / 15.0);
+    EXPECT_DOUBLE_EQ(a.leftBorder(), 10 / 15.0);
+    EXPECT_DOUBLE_EQ(a.rightBorder(), 15 / 15.0) << "inside vertical";
+    EXPECT_EQ(a.rightBorderBrush().color(), QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(a.bottomBorder(), 5 / 15.0) << "inside horizontal";
+    const QTextTableCellFormat b = cellFormat(*all[0], 0, 1);
+    EXPECT_EQ(b.leftBorderStyle(), QTextFrameFormat::BorderStyle_None) << "the cell's own";
+    EXPECT_DOUBLE_EQ(b.rightBorder(), 10 / 15.0);
+    EXPECT_DOUBLE_EQ(b.leftPadding(), 40 / 15.0);
+    const QTextTableCellFormat c = cellFormat(*all[0], 1, 0);
+    EXPECT_DOUBLE_EQ(c.topBorder(), 5 / 15.0);
+    EXPECT_DOUBLE_EQ(c.bottomBorder(), 20 / 15.0);
+    EXPECT_FALSE(c.hasProperty(QTextFormat::TableCellLeftPadding)) << "the table's \\trgaph";
+
+    // Written back as each cell's own padding and borders, and read back the same.
+    const QByteArray rtf = rtf::write(*d);
+    EXPECT_TRUE(rtf.contains("\\clpadfl3\\clpadl120")) << rtf.constData();
+    auto again = readRtf(rtf);
+    ASSERT_EQ(tables(*again).size(), 1);
+    for (int r = 0; r < 2; ++r)
+        for (int col = 0; col < 2; ++col)
+            EXPECT_EQ(cellFormat(*tables(*again)[0], r, col).properties(),
+                      cellFormat(*all[0], r, col).properties())
+                << r << "," << col;
+}
+
 TEST(RtfTables, MergedCellsSpanColumnsAndRows)
 {
     // Horizontal merge by \clmgf/\clmrg, by a wider cell in another row (as Word writes a span),
@@ -161,6 +212,38 @@ TEST(RtfTables, MergedCellsSpanColumnsAndRows)
                     "\\trowd\\clvmrg\\cellx1000\\pard\\intbl kept\\cell\\row"));
     ASSERT_EQ(tables(*d).size(), 1);
     EXPECT_EQ(cellText(*tables(*d)[0], 0, 0), QStringLiteral("top|kept"));
+
+    // A row with more cells than \\cellx keeps its width, shared evenly by its cells: with a
+    // row below that has its own edges, the cells span the columns both rows make.
+    d = readRtf(doc("\\trowd\\cellx1800\\cellx2700\\pard\\intbl a\\cell b\\cell c\\cell\\row"
+                    "\\trowd\\cellx1000\\cellx2700\\pard\\intbl d\\cell e\\cell\\row"));
+    ASSERT_EQ(tables(*d).size(), 1);
+    const QTextTable& shared = *tables(*d)[0];
+    ASSERT_EQ(shared.columns(), 4); // edges 900, 1800 and 2700, and 1000 of the second row
+    EXPECT_EQ(rowTexts(shared, 0), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(shared.cellAt(0, 1).columnSpan(), 2);
+    EXPECT_EQ(rowTexts(shared, 1), QStringList({"d", "e"}));
+    EXPECT_EQ(shared.cellAt(1, 0).columnSpan(), 2);
+    EXPECT_EQ(shared.cellAt(1, 2).columnSpan(), 2);
+}
+
+TEST(RtfTables, GroupsForOtherReadersAfterARowsLastCellAreNoCell)
+{
+    // AbiWord marks each cell's end with groups of its own, the last one between \\cell and \\row.
+    auto d = readRtf(doc("\\trowd\\cellx1000\\cellx2000\\pard\\intbl a\\cell{\\*\\abiendcell}"
+                         "\\pard\\intbl b\\cell{\\*\\abiendcell}{\\*\\abicellprops x:1}\\row"
+                         "\\trowd\\cellx1000\\cellx2000\\pard\\intbl c\\cell d\\cell"
+                         "{\\*\\abiendtable}\\row\\pard after\\par"));
+    ASSERT_EQ(tables(*d).size(), 1);
+    const QTextTable& t = *tables(*d)[0];
+    EXPECT_EQ(t.columns(), 2);
+    EXPECT_EQ(t.rows(), 2);
+    EXPECT_EQ(cellText(t, 1, 1), QStringLiteral("d"));
+    // Kept, and written back.
+    const QByteArray rtf = rtf::write(*d);
+    for (const char* group : {"{\\*\\abicellprops x:1}", "{\\*\\abiendtable}"})
+        EXPECT_TRUE(rtf.contains(group)) << group << " in " << rtf.constData();
+    EXPECT_EQ(tables(*readRtf(rtf))[0]->columns(), 2);
 }
 
 TEST(RtfTables, NestedTablesAreTablesInsideCells)
@@ -278,11 +361,13 @@ QStringList structureOf(const QTextDocument& document)
             }
         out << t;
     }
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    const QStringList numbers = listNumbers(document);
+    int index = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next(), ++index)
         if (QTextList* list = block.textList())
             out << QStringLiteral("item %1 %2 level %3")
-                       .arg(block.text(), rtf::detail::listItemText(*list, block))
-                       .arg(list->format().indent());
+                       .arg(block.text(), numbers[index])
+                       .arg(docformat::listLevelOf(list->format()));
     return out;
 }
 
@@ -318,11 +403,11 @@ TEST(RtfTables, CorpusKeepsItsTablesAndListsThroughSaving)
     auto lists = readRtf(dataFile(QStringLiteral("rtf/census/word_lists.rtf")));
     const QString items = structureOf(*lists).join(u'\n');
     for (const char* expected :
-         {"item Payment is due monthly. 1. level 1", "item by transfer a) level 2",
-          "item signed i. level 3", "item Continued list. 3. level 1",
-          "item Heading three Article III: level 1", "item Old letter one A. level 1",
-          "item Restarted at seven 7. level 1", "item Eight 8. level 1",
-          "item Outline one one 1. level 2", "item Old letter two B. level 1"})
+         {"item Payment is due monthly. 1. level 0", "item by transfer a) level 1",
+          "item signed i. level 2", "item Continued list. 3. level 0",
+          "item Heading three Article III: level 0", "item Old letter one A. level 0",
+          "item Restarted at seven 7. level 0", "item Eight 8. level 0",
+          "item Outline one one 1.1. level 1", "item Old letter two B. level 0"})
         EXPECT_TRUE(items.contains(QLatin1String(expected))) << expected << "\n"
                                                              << items.toStdString();
 }
