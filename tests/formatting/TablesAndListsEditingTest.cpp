@@ -3,6 +3,7 @@
 #include "FormattingFixture.h"
 
 #include "platform/bars/StatusBar.h"
+#include "platform/clipboard/ClipboardMemoryBackend.h"
 #include "platform/document/ListNumbering.h"
 
 #include <QApplication>
@@ -187,7 +188,12 @@ TEST_F(FormattingTest, CopiedNumberedParagraphsAreAnOrderedListInHtml)
     QTextDocument& document = *editor().document();
     const QTextBlock one = blockWith(document, QStringLiteral("one"));
     select(one.position(), 7);
-    const QString html = editor().SelHTML();
+    ClipboardMemoryBackend memory;
+    ClipboardBackend* previous = setClipboardBackend(&memory);
+    window.mnuCopy_Click();
+    const QString html =
+        QString::fromUtf8(memory.data(registerFormatName(QStringLiteral("text/html"))));
+    setClipboardBackend(previous);
     EXPECT_TRUE(html.contains(QStringLiteral("<ol"))) << html.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("two")));
     // The document itself keeps its lists as they were.
