@@ -58,8 +58,14 @@ bool rowLiesBelow(const QAbstractTextDocumentLayout& layout, const QTextBlock& b
 
 void ListMarkers::noteChange(const QTextDocument& document, int from, int length)
 {
-    m_numbers.clear();
+    // Numbers follow the order of the paragraphs and the lists they are in: a change inside one
+    // paragraph's text, short of its end, leaves both as they were.
     QTextBlock block = document.findBlock(std::max(0, from));
+    const bool withinText = block.isValid() && from >= block.position() &&
+                            from + length < block.position() + block.length();
+    if (!withinText || document.blockCount() != m_blockCount)
+        m_numbers.clear();
+    m_blockCount = document.blockCount();
     const QTextBlock last = document.findBlock(from + length);
     for (; block.isValid(); block = block.next()) {
         if (QTextList* list = numberedListOf(block))
@@ -94,7 +100,7 @@ QString ListMarkers::numberOf(const QTextBlock& block)
                 levels.append(level);
         numbers = m_numbers.insert(key, docformat::numbersOfOutline(levels));
     }
-    return numbers->value(block.position());
+    return numbers->value(block.blockNumber());
 }
 
 void ListMarkers::draw(const QAbstractTextDocumentLayout& layout, QPainter* painter,

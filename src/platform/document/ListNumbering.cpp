@@ -182,14 +182,14 @@ QHash<int, QString> numbersOfOutline(const QList<const QTextList*>& levels)
     std::vector<std::pair<int, const QTextList*>> items;
     for (const QTextList* list : levels)
         for (int i = 0; i < list->count(); ++i)
-            items.emplace_back(list->item(i).position(), list);
+            items.emplace_back(list->item(i).blockNumber(), list);
     std::sort(items.begin(), items.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     QHash<int, QString> numbers;
     numbers.reserve(static_cast<qsizetype>(items.size()));
     ListNumberer numberer;
-    for (const auto& [position, list] : items)
-        numbers.insert(position, numberer.next(*list));
+    for (const auto& [paragraph, list] : items)
+        numbers.insert(paragraph, numberer.next(*list));
     return numbers;
 }
 

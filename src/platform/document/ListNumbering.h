@@ -64,7 +64,7 @@ private:
 };
 
 // The numbers of every paragraph of the given lists, which are the levels of one outline, by
-// paragraph position.
+// paragraph number.
 QHash<int, QString> numbersOfOutline(const QList<const QTextList*>& levels);
 
 } // namespace docformat

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace rtf::detail
@@ -108,8 +109,21 @@ struct RowCell {
     QTextTableCellFormat format;
 };
 
+// The formats of a table's cells by their index in the document: most cells share a few, and Qt
+// builds a cell's format anew on every call (its spans included).
+using CellFormats = std::unordered_map<int, QTextTableCellFormat>;
+
+const QTextTableCellFormat& formatOf(const QTextTableCell& cell, CellFormats& formats)
+{
+    const int index = cell.tableCellFormatIndex();
+    auto found = formats.find(index);
+    if (found == formats.end())
+        found = formats.emplace(index, cell.format().toTableCellFormat()).first;
+    return found->second;
+}
+
 // The cells of the row, left to right, each once however many columns it spans.
-std::vector<RowCell> cellsOfRow(const QTextTable& table, int row)
+std::vector<RowCell> cellsOfRow(const QTextTable& table, int row, CellFormats& formats)
 {
     std::vector<RowCell> cells;
     for (int c = 0; c < table.columns();) {
@@ -117,9 +131,9 @@ std::vector<RowCell> cellsOfRow(const QTextTable& table, int row)
         cell.cell = table.cellAt(row, c);
         cell.column = c;
         cell.row = cell.cell.row();
-        cell.rowSpan = cell.cell.rowSpan();
-        cell.columnSpan = std::max(1, cell.cell.columnSpan());
-        cell.format = cell.cell.format().toTableCellFormat();
+        cell.format = formatOf(cell.cell, formats);
+        cell.rowSpan = cell.format.tableCellRowSpan();
+        cell.columnSpan = std::max(1, cell.format.tableCellColumnSpan());
         c += cell.columnSpan;
         cells.push_back(std::move(cell));
     }
@@ -204,8 +218,9 @@ void writeTable(TableSink& sink, const QTextTable& table, int level, int firstRo
     if (edges.empty())
         return;
     std::string& out = sink.out();
+    CellFormats formats;
     for (int r = std::max(0, firstRow); r <= std::min(lastRow, table.rows() - 1); ++r) {
-        const std::vector<RowCell> cells = cellsOfRow(table, r);
+        const std::vector<RowCell> cells = cellsOfRow(table, r, formats);
         if (level == 1)
             writeRowDefinition(sink, table, r, cells, edges);
         for (const RowCell& cell : cells) {

@@ -294,6 +294,8 @@ private:
     bool carriesStylesheet() const { return m_groups && !m_groups->fonts.empty(); }
     void setProps(int props);
     void writeParagraphStart(const QTextBlock& block, const std::string& tableWords);
+    // The paragraph's words after \\pard: alignment, indents, spacing, list, tabs and the like.
+    void writeParagraphWords(std::string& out, const QTextBlockFormat& f, QTextList* list);
     static bool beginsPageSection(const QTextBlockFormat& f);
     void writeSectionAndTextBox(const QTextBlockFormat& f);
     void closeTextBox();
@@ -334,8 +336,9 @@ private:
         QByteArray field; // the instruction of the field the run is the result of, if any
         int props = -1;   // for text: its character properties, once written
     };
-    std::vector<std::optional<RunKind>> m_runKinds; // by format index
-    std::unordered_map<int, int> m_propsOfFormat;   // format index -> props id
+    std::vector<std::optional<RunKind>> m_runKinds;           // by format index
+    std::vector<std::optional<std::string>> m_paragraphWords; // outside lists, by format index
+    std::unordered_map<int, int> m_propsOfFormat;             // format index -> props id
     std::vector<std::string> m_props;
     std::vector<bool> m_propsGrouped; // written in a group of their own (see propsFor)
     std::unordered_map<std::string, int> m_propsIds;
@@ -590,11 +593,29 @@ void Writer::closeTextBox()
 void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
-    std::string& out = m_body;
     if (tableWords.empty())
         writeSectionAndTextBox(f);
-    out += "\\pard";
-    out += tableWords;
+    m_body += "\\pard";
+    m_body += tableWords;
+    QTextList* list = block.textList();
+    if (list) {
+        writeParagraphWords(m_body, f, list);
+        return;
+    }
+    // Outside lists the words follow from the paragraph's format alone: made once per format.
+    const auto index = static_cast<size_t>(block.blockFormatIndex());
+    if (index >= m_paragraphWords.size())
+        m_paragraphWords.resize(index + 1);
+    std::optional<std::string>& words = m_paragraphWords[index];
+    if (!words) {
+        words.emplace();
+        writeParagraphWords(*words, f, nullptr);
+    }
+    m_body += *words;
+}
+
+void Writer::writeParagraphWords(std::string& out, const QTextBlockFormat& f, QTextList* list)
+{
     // A style number means something only beside the stylesheet the document carries. Readers
     // that apply the style's own spacing and indents where the paragraph says nothing then get
     // the paragraph's, zero included.
@@ -611,7 +632,6 @@ void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tab
     else
         out += "\\ql";
 
-    QTextList* list = block.textList();
     int li = twips(f.leftMargin());
     int fi = twips(f.textIndent());
     if (list) {

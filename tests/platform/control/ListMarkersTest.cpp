@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
@@ -122,6 +123,16 @@ TEST(ListMarkers, TheEditorShowsStartsOutlineNumbersAndWholeLongNumbers)
     first.select(QTextCursor::BlockUnderCursor);
     first.removeSelectedText();
     EXPECT_EQ(layout->listNumberOf(blockWith(document, QStringLiteral("Nine"))), "8.");
+
+    // Typing, before the lists or in an item, keeps every number where it belongs; taking an item
+    // out of its list renumbers the rest.
+    QTextCursor(document.begin()).insertText(QStringLiteral("Typed "));
+    QTextCursor(blockWith(document, QStringLiteral("Nine"))).insertText(QStringLiteral("Still "));
+    EXPECT_EQ(layout->listNumberOf(blockWith(document, QStringLiteral("Still Nine"))), "8.");
+    EXPECT_EQ(layout->listNumberOf(blockWith(document, QStringLiteral("Eight"))), "7.");
+    const QTextBlock eight = blockWith(document, QStringLiteral("Eight"));
+    eight.textList()->remove(eight);
+    EXPECT_EQ(layout->listNumberOf(blockWith(document, QStringLiteral("Still Nine"))), "7.");
 }
 
 TEST(ListMarkers, NumbersInTableCellsAndOnPrintedPagesAreDrawn)
