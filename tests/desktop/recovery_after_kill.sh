@@ -59,7 +59,10 @@ window_named() {
 }
 
 wait_for_window() {
-  retry 60 window_named "$1" || fail "no window '$1'"
+  if ! retry 60 window_named "$1"; then
+    kill -0 "$editor" 2>/dev/null || fail "no window '$1': the program is not running"
+    fail "no window '$1' (windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+  fi
   local id
   id=$(window_named "$1")
   [[ -n $id ]] || fail "no window '$1'"
