@@ -370,7 +370,6 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
     const QScriptLine oldLast = oldLines.constLast();
     if (resumeAt >= 0) {
         const QFixed shift = y - oldLines[resumeAt].y;
-        heightKept = shift == 0;
         for (int index = resumeAt; index < oldLines.size(); ++index) {
             QScriptLine moved = oldLines[index];
             moved.from += delta;
@@ -379,12 +378,15 @@ bool IncrementalDocumentLayout::reflowInPlace(const QTextBlock& block, int from,
             moved.gridfitted = false;
             engine->lines.append(moved);
         }
-    } else {
-        const QScriptLine& last = engine->lines.constLast();
-        heightKept = last.y == oldLast.y && last.ascent == oldLast.ascent &&
-                     last.descent == oldLast.descent && last.leading == oldLast.leading;
     }
     layout->endLayout();
+    // The lines broken again get their room for raised and lowered text as before; the paragraph
+    // kept its height when its last line ends where it did.
+    if (holdsShiftedText(block))
+        growLines(block);
+    const QScriptLine& last = engine->lines.constLast();
+    heightKept = last.y == oldLast.y && last.ascent == oldLast.ascent &&
+                 last.descent == oldLast.descent && last.leading == oldLast.leading;
     engine->maxWidth = maxWidth;
     ++m_reflowedInPlace;
     if (textLength >= LongParagraph) {

@@ -194,23 +194,33 @@ void ShiftedTextLayout::moveParagraphsAfter(const QTextBlock& grown)
 
 void ShiftedTextLayout::layOutWithQt(int from, int oldLength, int length)
 {
-    if (m_inPlaceFrom >= 0 && from > m_inPlaceFrom) {
+    const int changeFrom = from;
+    const int inPlaceFrom = m_inPlaceFrom;
+    if (inPlaceFrom >= 0 && from > inPlaceFrom) {
         // Close by, the stretch between is laid out again with the change; far apart, Qt goes
         // over the document twice rather than lay out everything between.
         constexpr int NearbyStretch = 2000;
-        const int gap = from - m_inPlaceFrom;
+        const int gap = from - inPlaceFrom;
         if (gap <= NearbyStretch) {
-            from = m_inPlaceFrom;
+            from = inPlaceFrom;
             oldLength += gap;
             length += gap;
         } else {
-            QTextDocumentLayout::documentChanged(m_inPlaceFrom, 0, 0);
+            QTextDocumentLayout::documentChanged(inPlaceFrom, 0, 0);
         }
     }
     m_inPlaceFrom = -1;
     m_inPlaceShift = 0;
     m_inPlaceBlock = -1;
     QTextDocumentLayout::documentChanged(from, oldLength, length);
+    if (inPlaceFrom >= 0 && changeFrom > inPlaceFrom) {
+        // Qt laid paragraphs before the change out again: they get their room back (the changed
+        // ones get it from the caller).
+        QTextBlock firstGrown;
+        growParagraphs(document()->findBlock(inPlaceFrom), document()->findBlock(changeFrom),
+                       firstGrown);
+        moveParagraphsAfter(firstGrown);
+    }
 }
 
 bool ShiftedTextLayout::mayLayOutInPlace(int block, int delta) const

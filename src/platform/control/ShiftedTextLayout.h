@@ -61,9 +61,10 @@ protected:
     // nothing else moved and Qt was not told.
     void noteLaidOutInPlace(int from, int block, int delta);
 
-private:
     // Grows the lines of the laid-out paragraph that need it; true when any line changed.
     bool growLines(const QTextBlock& block) const;
+
+private:
     // Grows the paragraphs from `block` up to `end`, noting the first one that changed.
     void growParagraphs(QTextBlock block, const QTextBlock& end, QTextBlock& firstGrown) const;
     // Moves the paragraphs after `grown` to follow its new height, or, given none, those after

@@ -426,3 +426,48 @@ TEST(IncrementalDocumentLayout, TypingFarAwayAfterEditsInPlaceLaysOutExactly)
         typing.insertText(QStringLiteral("cd"));
     }
 }
+
+TEST(IncrementalDocumentLayout, TypingBesideRaisedTextKeepsItsRoomAndMovesNothing)
+{
+    // Note references and the like: raised text in many paragraphs, whose lines have grown.
+    QTextDocument document;
+    auto* layout = new IncrementalDocumentLayout(&document);
+    document.setDocumentLayout(layout);
+    document.setDefaultFont(QFont(QStringLiteral("Liberation Serif"), 12));
+    document.setPageSize(QSizeF(PageWidth, -1));
+    Words words(20261208);
+    QTextCharFormat raised;
+    raised.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    QTextCursor cursor(&document);
+    for (int p = 0; p < 40; ++p) {
+        cursor.insertText(words.sentence(3 + words.below(30)));
+        if (p % 2 == 0)
+            cursor.insertText(QString::number(p), raised);
+        cursor.insertText(words.sentence(2), QTextCharFormat());
+        cursor.insertBlock();
+    }
+    layout->layOutWholeDocument();
+    const auto freshWithOurLayout = [&] {
+        std::unique_ptr<QTextDocument> fresh(document.clone());
+        fresh->setDefaultFont(document.defaultFont());
+        auto* freshLayout = new IncrementalDocumentLayout(fresh.get());
+        fresh->setDocumentLayout(freshLayout);
+        fresh->setPageSize(document.pageSize());
+        freshLayout->layOutWholeDocument();
+        return linesOf(*fresh);
+    };
+    ASSERT_TRUE(sameLines(linesOf(document), freshWithOurLayout()));
+
+    const qsizetype before = layout->changesThatMovedNothing();
+    for (int i = 0; i < 120; ++i) {
+        const QTextBlock block = document.findBlockByNumber(words.below(document.blockCount()));
+        QTextCursor edit(block);
+        edit.setPosition(block.position() + words.below(block.length()));
+        if (words.below(4) == 0)
+            edit.deletePreviousChar();
+        else
+            edit.insertText(QString(QChar(u'a' + words.below(26))));
+        ASSERT_TRUE(sameLines(linesOf(document), freshWithOurLayout())) << "after edit " << i;
+    }
+    EXPECT_GT(layout->changesThatMovedNothing() - before, 40);
+}
