@@ -1042,7 +1042,9 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
     m_raw = m_document.toRawText();
     m_topFrames = m_document.rootFrame()->childFrames();
     m_hasTables = !m_topFrames.isEmpty();
-    m_body.reserve(static_cast<size_t>(end - start) + static_cast<size_t>(end - start) / 4 + 4096);
+    // Formatted text takes up to about twice its characters; pages reserved but not written cost
+    // nothing, a body that outgrows its reserve is copied whole.
+    m_body.reserve(2 * static_cast<size_t>(end - start) + 4096);
 
     QTextBlock block = m_document.findBlock(start);
     while (block.isValid()) {
