@@ -209,19 +209,24 @@ bool IncrementalDocumentLayout::layOutInParagraph(const QTextBlock& block, int f
     }
     // Qt moves what follows a paragraph of the document's flow; in a table, the changed paragraph
     // is left to Qt, which lays the table out again.
-    if (QTextCursor(block).currentFrame() != document()->rootFrame())
+    if (frameOf(block) != document()->rootFrame())
         return false;
     placeParagraphsFrom(block);
     return true;
 }
 
+QTextFrame* IncrementalDocumentLayout::frameOf(const QTextBlock& block)
+{
+    return QTextCursor(block).currentFrame();
+}
+
 bool IncrementalDocumentLayout::keepsPlaceWhenEdited(const QTextBlock& block, int from) const
 {
-    QTextFrame* const frame = QTextCursor(block).currentFrame();
+    QTextFrame* const frame = frameOf(block);
     if (frame != document()->rootFrame() && !holdsTextInFixedColumns(frame, block))
         return false;
     const auto inFrame = [frame](const QTextBlock& b) {
-        return !b.isValid() || QTextCursor(b).currentFrame() == frame;
+        return !b.isValid() || frameOf(b) == frame;
     };
     if (inFrame(block.previous()) && inFrame(block.next()))
         return true;

@@ -65,6 +65,8 @@ private:
     // widen, and the change cannot alter how Qt places it beside a neighbouring table.
     bool keepsPlaceWhenEdited(const QTextBlock& block, int from) const;
     static bool holdsTextInFixedColumns(QTextFrame* frame, const QTextBlock& block);
+    // The frame the paragraph lies in: the document's own, or the table of its cell.
+    static QTextFrame* frameOf(const QTextBlock& block);
     // Breaks the changed paragraph's lines again from the one before the change; `heightKept`
     // tells whether the paragraph's height came out as before.
     bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length,
