@@ -1,9 +1,13 @@
 #include "platform/rtf/Rtf.h"
 
+#include "platform/document/DocumentFormat.h"
+
 #include "platform/rtf/RtfBuilder.h"
 #include "platform/rtf/RtfModel.h"
+#include "platform/rtf/RtfStylesheet.h"
 #include "platform/rtf/RtfWriter.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -51,28 +55,77 @@ constexpr std::initializer_list<int> CharacterBytes = {
 constexpr std::initializer_list<int> ParagraphBytes = {carried::TextBoxOpening,
                                                        carried::TextBoxClosing};
 
+bool carriesBytes(const Model& model)
+{
+    return std::any_of(model.charFormats.begin(), model.charFormats.end(),
+                       [](const QTextCharFormat& f) { return carriesBytes(f, CharacterBytes); }) ||
+           std::any_of(model.blockFormats.begin(), model.blockFormats.end(),
+                       [](const QTextBlockFormat& f) { return carriesBytes(f, ParagraphBytes); });
+}
+
+void addStyleNumbers(QSet<int>& out, const QTextFormat& format, int styleProperty,
+                     std::initializer_list<int> bytesProperties)
+{
+    if (format.hasProperty(styleProperty))
+        out.insert(format.intProperty(styleProperty));
+    for (int property : bytesProperties)
+        if (format.hasProperty(property))
+            out += carried::styleNumbersIn(format.property(property).toByteArray());
+}
+
+// The styles the model's paragraphs, runs and carried bytes name.
+QSet<int> usedStyles(const Model& model)
+{
+    QSet<int> out;
+    for (const QTextCharFormat& format : model.charFormats)
+        addStyleNumbers(out, format, docformat::CharacterStyle, CharacterBytes);
+    for (const QTextBlockFormat& format : model.blockFormats)
+        addStyleNumbers(out, format, docformat::ParagraphStyle, ParagraphBytes);
+    return out;
+}
+
+// A style property names the style it maps to; one that names no style of the source loses it.
+void renumberStyle(QTextFormat& format, int property, const QHash<int, int>& styles)
+{
+    if (!format.hasProperty(property))
+        return;
+    const auto mapped = styles.constFind(format.intProperty(property));
+    if (mapped == styles.constEnd())
+        format.clearProperty(property);
+    else
+        format.setProperty(property, *mapped);
+}
+
 } // namespace
 
-// Carried bytes name fonts and colours by their numbers in the tables of the document they came
-// from: pasted into another document, they are made to name the same fonts and colours in its
-// tables, which gain what they lack.
+// Carried bytes name fonts, colours and styles by their numbers in the tables of the document they
+// came from, and so do paragraphs and runs their styles: pasted into another document, they are
+// made to name the same fonts, colours and styles in its tables, which gain what they lack.
 void adoptCarriedBytes(Model& model, QTextDocument& document)
 {
-    if (!model.documentGroups)
+    const QSet<int> styles = usedStyles(model);
+    if (!model.documentGroups) {
+        // Without a stylesheet the style numbers name nothing.
+        for (QTextCharFormat& format : model.charFormats)
+            format.clearProperty(docformat::CharacterStyle);
+        for (QTextBlockFormat& format : model.blockFormats)
+            format.clearProperty(docformat::ParagraphStyle);
         return;
-    const bool carries =
-        std::any_of(model.charFormats.begin(), model.charFormats.end(),
-                    [](const QTextCharFormat& f) { return carriesBytes(f, CharacterBytes); }) ||
-        std::any_of(model.blockFormats.begin(), model.blockFormats.end(),
-                    [](const QTextBlockFormat& f) { return carriesBytes(f, ParagraphBytes); });
-    if (!carries)
+    }
+    if (styles.isEmpty() && !carriesBytes(model))
         return;
     const std::optional<carried::DocumentGroups> existing = carried::documentGroups(document);
     carried::DocumentGroups target = existing.value_or(carried::DocumentGroups());
-    const carried::Renumbering renumbering = carried::mergeTables(target, *model.documentGroups);
+    const carried::DocumentGroups& source = *model.documentGroups;
+    carried::Renumbering renumbering = carried::mergeTables(target, source);
     if (!existing)
-        target.defaultFont = renumbering.fonts.value(model.documentGroups->defaultFont);
+        target.defaultFont = renumbering.fonts.value(source.defaultFont);
+    carried::mergeStyles(target, source, styles, renumbering);
     carried::setDocumentGroups(document, target);
+    for (QTextCharFormat& format : model.charFormats)
+        renumberStyle(format, docformat::CharacterStyle, renumbering.styles);
+    for (QTextBlockFormat& format : model.blockFormats)
+        renumberStyle(format, docformat::ParagraphStyle, renumbering.styles);
     if (renumbering.changesNothing())
         return;
     for (QTextCharFormat& format : model.charFormats)

@@ -97,6 +97,53 @@ constexpr auto ColorWords = std::to_array<std::string_view>({
     "clcfpatraw", "pncf",  "levelcf",   "tscbpat", "tscfpat", "tsbrdrcf",
 });
 
+// Control words whose number names a style.
+constexpr auto StyleWords =
+    std::to_array<std::string_view>({"s", "cs", "ds", "ts", "sbasedon", "snext", "slink"});
+
+// `bytes` with the number of each control word replaced by what `newNumber(word, number)` says
+// (nothing: it stays). Text, braces, control symbols (\\, \{, \'xx) and \bin data pass as they are.
+template <typename NewNumber>
+QByteArray rewriteNumbers(const QByteArray& bytes, NewNumber&& newNumber)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (bytes[i] != '\\' || i + 1 >= n ||
+            !std::isalpha(static_cast<unsigned char>(bytes[i + 1]))) {
+            const qsizetype length = bytes[i] == '\\' && i + 1 < n ? 2 : 1;
+            out.append(bytes.constData() + i, length);
+            i += length;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && std::isalpha(static_cast<unsigned char>(bytes[end])))
+            ++end;
+        const std::string_view word(bytes.constData() + i + 1, static_cast<size_t>(end - i - 1));
+        qsizetype digits = end;
+        if (digits < n && bytes[digits] == '-')
+            ++digits;
+        while (digits < n && std::isdigit(static_cast<unsigned char>(bytes[digits])))
+            ++digits;
+        const QByteArray number = bytes.mid(end, digits - end);
+        bool ok = false;
+        const int value = number.toInt(&ok);
+        const std::optional<int> replaced = ok ? newNumber(word, value) : std::nullopt;
+        out.append(bytes.constData() + i, end - i);
+        out += replaced ? QByteArray::number(*replaced) : number;
+        i = digits;
+        if (word == "bin" && ok && value > 0) {
+            // Binary data follows the word's delimiting space.
+            const qsizetype data = std::min(n, i + (i < n && bytes[i] == ' ' ? 1 : 0) + value);
+            out.append(bytes.constData() + i, data - i);
+            i = data;
+        }
+    }
+    return out;
+}
+
 int appendFont(DocumentGroups& target, const FontEntry& font)
 {
     int number = 0;
@@ -208,6 +255,9 @@ bool Renumbering::changesNothing() const
     for (auto it = colors.constBegin(); it != colors.constEnd(); ++it)
         if (it.key() != it.value())
             return false;
+    for (auto it = styles.constBegin(); it != styles.constEnd(); ++it)
+        if (it.key() != it.value())
+            return false;
     return true;
 }
 
@@ -240,45 +290,24 @@ Renumbering mergeTables(DocumentGroups& target, const DocumentGroups& source)
 
 QByteArray renumbered(const QByteArray& bytes, const Renumbering& renumbering)
 {
-    QByteArray out;
-    out.reserve(bytes.size() + 16);
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        if (bytes[i] != '\\' || i + 1 >= n ||
-            !std::isalpha(static_cast<unsigned char>(bytes[i + 1]))) {
-            // Text, braces, and control symbols (\\, \{, \'xx) pass as they are.
-            const qsizetype length = bytes[i] == '\\' && i + 1 < n ? 2 : 1;
-            out.append(bytes.constData() + i, length);
-            i += length;
-            continue;
-        }
-        qsizetype end = i + 1;
-        while (end < n && std::isalpha(static_cast<unsigned char>(bytes[end])))
-            ++end;
-        const std::string_view word(bytes.constData() + i + 1, static_cast<size_t>(end - i - 1));
-        qsizetype digits = end;
-        if (digits < n && bytes[digits] == '-')
-            ++digits;
-        while (digits < n && std::isdigit(static_cast<unsigned char>(bytes[digits])))
-            ++digits;
-        const QByteArray number = bytes.mid(end, digits - end);
-        bool ok = false;
-        const int value = number.toInt(&ok);
+    return rewriteNumbers(bytes, [&renumbering](std::string_view word, int value) {
         const QHash<int, int>* table = isOneOf(word, FontWords)    ? &renumbering.fonts
                                        : isOneOf(word, ColorWords) ? &renumbering.colors
+                                       : isOneOf(word, StyleWords) ? &renumbering.styles
                                                                    : nullptr;
-        out.append(bytes.constData() + i, end - i);
-        out += ok && table && table->contains(value) ? QByteArray::number(table->value(value))
-                                                     : number;
-        i = digits;
-        if (word == "bin" && ok && value > 0) {
-            // Binary data follows the word's delimiting space.
-            const qsizetype data = std::min(n, i + (i < n && bytes[i] == ' ' ? 1 : 0) + value);
-            out.append(bytes.constData() + i, data - i);
-            i = data;
-        }
-    }
+        return table && table->contains(value) ? std::optional<int>(table->value(value))
+                                               : std::nullopt;
+    });
+}
+
+QSet<int> styleNumbersIn(const QByteArray& bytes)
+{
+    QSet<int> out;
+    rewriteNumbers(bytes, [&out](std::string_view word, int value) {
+        if (isOneOf(word, StyleWords))
+            out.insert(value);
+        return std::optional<int>();
+    });
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QMetaType>
+#include <QSet>
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextFormat>
@@ -112,10 +113,11 @@ std::optional<DocumentGroups> documentGroups(const QTextDocument& document);
 void setDocumentGroups(QTextDocument& document, const DocumentGroups& groups);
 void clearDocumentGroups(QTextDocument& document);
 
-// Where the font and colour numbers of one document's tables are in another's.
+// Where the font, colour and style numbers of one document's tables are in another's.
 struct Renumbering {
     QHash<int, int> fonts;
     QHash<int, int> colors;
+    QHash<int, int> styles;
     bool changesNothing() const;
 };
 
@@ -123,10 +125,13 @@ struct Renumbering {
 // set, a colour by its value) and says where each of the source's numbers is in `target`.
 Renumbering mergeTables(DocumentGroups& target, const DocumentGroups& source);
 
-// `bytes` with the numbers of their font and colour words (\f, \af, \cf, \highlight, ...) as
-// `renumbering` says; numbers it does not know stay. \bin data and escaped characters are left
-// alone.
+// `bytes` with the numbers of their font, colour and style words (\f, \af, \cf, \highlight, \s,
+// \cs, \sbasedon ...) as `renumbering` says; numbers it does not know stay. \bin data and escaped
+// characters are left alone.
 QByteArray renumbered(const QByteArray& bytes, const Renumbering& renumbering);
+
+// The style numbers that the style words of `bytes` name.
+QSet<int> styleNumbersIn(const QByteArray& bytes);
 
 // The text of the document's header (or footer) as one line, for printing: the header of every
 // page when the document has one, else of the right-hand or the first page; empty when none.

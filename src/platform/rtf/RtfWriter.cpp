@@ -8,6 +8,7 @@
 #include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfKeywords.h"
 #include "platform/rtf/RtfLists.h"
+#include "platform/rtf/RtfStylesheet.h"
 #include "platform/rtf/RtfTableWriter.h"
 
 #include <QBuffer>
@@ -1141,8 +1142,12 @@ void Writer::writeHeader(std::string& header, bool wholeDocument) const
     header += "\\uc1\n";
     writeFontTable(header);
     writeColorTable(header);
-    if (wholeDocument && m_groups)
-        header.append(m_groups->tables.constData(), static_cast<size_t>(m_groups->tables.size()));
+    if (m_groups) {
+        // A range carries the stylesheet its paragraphs' and runs' style numbers refer to.
+        const QByteArray tables =
+            wholeDocument ? m_groups->tables : carried::stylesheetOf(m_groups->tables);
+        header.append(tables.constData(), static_cast<size_t>(tables.size()));
+    }
     header += m_listTable.tables();
     if (!wholeDocument || !m_groups)
         return;

@@ -605,3 +605,69 @@ TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
     EXPECT_EQ(rtf::write(*from).count("{\\footnote \\pard\\plain\\f7 {\\cf2 Blue}"), 2)
         << before.constData();
 }
+
+TEST(RtfCarriedGroups, PastedParagraphsAndRunsNameTheSameStylesInTheirNewDocument)
+{
+    // The source numbers "heading 1" 1 and "Body Text" 2; its note's paragraph is Body Text too.
+    const QByteArray source =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}"
+        "{\\stylesheet{\\ql\\fs24 Normal;}{\\s1\\b\\fs32 \\sbasedon0 \\snext2 heading 1;}"
+        "{\\s2\\sa120 \\sbasedon0 \\snext2 Body Text;}{\\*\\cs5 \\additive\\b Strong;}}"
+        "\\pard\\s1 Title\\par"
+        "\\pard\\s2 {\\cs5 Bold} text{\\footnote \\pard\\plain \\s2 Note}\\par\\pard\\par}";
+    auto from = readRtf(source);
+    const QByteArray copied = rtf::writeRange(*from, 0, from->characterCount() - 1);
+    EXPECT_TRUE(copied.contains("{\\stylesheet")) << "a copy names its styles for other programs";
+
+    // The target numbers "Body Text" 1 and has no heading or Strong.
+    auto to = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}"
+                      "{\\stylesheet{\\ql Normal;}{\\s1\\sa240 Body Text;}{\\s2\\i Quote;}}"
+                      "\\pard\\s2 Quoted\\par\\pard\\par}");
+    QTextCursor cursor(to.get());
+    cursor.movePosition(QTextCursor::End);
+    rtf::insert(copied, cursor);
+
+    ASSERT_EQ(paragraphs(*to), QStringList({"Quoted", "Title", "Bold text\uFFFC", ""}));
+    EXPECT_EQ(paragraph(*to, 1).blockFormat().intProperty(docformat::ParagraphStyle), 3)
+        << "heading 1 is added under a free number";
+    EXPECT_EQ(paragraph(*to, 2).blockFormat().intProperty(docformat::ParagraphStyle), 1)
+        << "Body Text is the target's own";
+    EXPECT_EQ(paragraph(*to, 0).blockFormat().intProperty(docformat::ParagraphStyle), 2)
+        << "the target's paragraphs keep their style";
+    QByteArray saved = rtf::write(*to);
+    EXPECT_TRUE(saved.contains("{\\s3\\b\\fs32 \\sbasedon0 \\snext1 heading 1;}"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\*\\cs4 \\additive\\b Strong;}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\cs4") || saved.contains("\\cs4 ")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\footnote \\pard\\plain \\s1 Note}")) << saved.constData();
+    EXPECT_EQ(saved.count("Body Text;"), 1);
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // Pasting again adds no style twice; pasting into the document copied from changes nothing.
+    rtf::insert(copied, cursor);
+    saved = rtf::write(*to);
+    EXPECT_EQ(saved.count("heading 1;"), 1);
+    EXPECT_EQ(saved.count("Strong;"), 1);
+    const QByteArray before = rtf::write(*from);
+    QTextCursor end(from.get());
+    end.movePosition(QTextCursor::End);
+    rtf::insert(copied, end);
+    const QByteArray after = rtf::write(*from);
+    EXPECT_EQ(after.count("\\pard\\s1\\"), 2) << after.constData();
+    EXPECT_EQ(after.left(after.indexOf("\\pard")), before.left(before.indexOf("\\pard")))
+        << "the stylesheet stays as it was";
+
+    // A new document gains a stylesheet with the default style and the styles pasted.
+    QTextDocument fresh;
+    QTextCursor into(&fresh);
+    rtf::insert(copied, into);
+    saved = rtf::write(fresh);
+    EXPECT_TRUE(saved.contains("{\\stylesheet{\\ql\\fs24 Normal;}{\\s1\\b\\fs32"))
+        << saved.constData();
+    EXPECT_EQ(paragraph(fresh, 0).blockFormat().intProperty(docformat::ParagraphStyle), 1);
+
+    // Style numbers that name no style of their document are dropped on pasting.
+    QTextCursor again(to.get());
+    rtf::insert("{\\rtf1\\ansi \\pard\\s7 Loose\\par}", again);
+    EXPECT_FALSE(paragraph(*to, 0).blockFormat().hasProperty(docformat::ParagraphStyle));
+}
