@@ -134,6 +134,60 @@ void adoptCarriedBytes(Model& model, QTextDocument& document)
         renumberProperties(format, ParagraphBytes, renumbering);
 }
 
+namespace
+{
+
+// The number a pasted text box or section takes in the document pasted into.
+class PastedNumbers
+{
+public:
+    explicit PastedNumbers(int last) : m_last(last) {}
+    // The same pasted number takes the same new one; `existing`, when not 0, is taken as it is.
+    int numberFor(int pasted, int existing = 0)
+    {
+        auto it = m_numbers.constFind(pasted);
+        if (it == m_numbers.constEnd())
+            it = m_numbers.insert(pasted, existing ? existing : ++m_last);
+        return *it;
+    }
+
+private:
+    int m_last;
+    QHash<int, int> m_numbers;
+};
+
+} // namespace
+
+// Pasted text boxes and sections are told from the document's own by numbers of their own, so
+// that one pasted next to a box or a section start of the document is not taken into it. Text
+// pasted back into the shape it was copied from (a box of the same bytes) stays in that box.
+void numberPastedBoxesAndSections(Model& model, const QTextDocument& document)
+{
+    int lastBox = 0;
+    int lastSection = 0;
+    QHash<QByteArray, int> boxes; // a box's opening bytes -> its number
+    for (const QTextFormat& format : document.allFormats()) {
+        if (!format.isBlockFormat())
+            continue;
+        lastSection = std::max(lastSection, format.intProperty(carried::SectionNumber));
+        if (const int box = format.intProperty(carried::TextBoxNumber)) {
+            lastBox = std::max(lastBox, box);
+            boxes.insert(format.property(carried::TextBoxOpening).toByteArray(), box);
+        }
+    }
+    PastedNumbers boxNumbers(lastBox);
+    PastedNumbers sectionNumbers(lastSection);
+    for (QTextBlockFormat& format : model.blockFormats) {
+        if (const int box = format.intProperty(carried::TextBoxNumber))
+            format.setProperty(
+                carried::TextBoxNumber,
+                boxNumbers.numberFor(
+                    box, boxes.value(format.property(carried::TextBoxOpening).toByteArray())));
+        if (const int section = format.intProperty(carried::SectionNumber))
+            format.setProperty(carried::SectionNumber, sectionNumbers.numberFor(section));
+    }
+}
+
 void replaceDocument(const Model& model, QTextDocument& document)
 {
     const bool undo = document.isUndoRedoEnabled();
@@ -216,8 +270,10 @@ void read(const QByteArray& bytes, QTextDocument& document)
 void insert(const QByteArray& bytes, QTextCursor& cursor)
 {
     detail::Model model = detail::parse(bytes);
-    if (QTextDocument* document = cursor.document())
+    if (QTextDocument* document = cursor.document()) {
         detail::adoptCarriedBytes(model, *document);
+        detail::numberPastedBoxesAndSections(model, *document);
+    }
     detail::insertAt(model, cursor);
 }
 

@@ -100,6 +100,10 @@ void replaceDocument(const Model& model, QTextDocument& document);
 // `document`'s tables, adding to those what the bytes need.
 void adoptCarriedBytes(Model& model, QTextDocument& document);
 
+// Gives the text boxes and sections of a model read for pasting numbers that tell them from those
+// of `document`.
+void numberPastedBoxesAndSections(Model& model, const QTextDocument& document);
+
 // Replaces the selection of `cursor` with the model (pasting: the first paragraph joins the one at
 // the cursor, the last joins the rest of it).
 void insertAt(const Model& model, QTextCursor& cursor);

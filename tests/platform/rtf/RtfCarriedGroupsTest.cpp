@@ -671,3 +671,41 @@ TEST(RtfCarriedGroups, PastedParagraphsAndRunsNameTheSameStylesInTheirNewDocumen
     rtf::insert("{\\rtf1\\ansi \\pard\\s7 Loose\\par}", again);
     EXPECT_FALSE(paragraph(*to, 0).blockFormat().hasProperty(docformat::ParagraphStyle));
 }
+
+TEST(RtfCarriedGroups, PastedTextBoxesAndSectionsStayApartFromTheDocumentsOwn)
+{
+    const auto box = [](const char* left, const char* text) {
+        return QByteArray("{\\shp{\\*\\shpinst\\shpleft") + left +
+               "{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard " + text + "\\par}}}";
+    };
+    auto from = readRtf(doc(box("100", "From X") + "\\pard\\par"));
+    auto to = readRtf(doc(box("900", "In Y") + "\\pard After\\par"));
+    // The first box of each document: pasted next to the other, it stays a shape of its own.
+    const QByteArray copied = rtf::writeRange(*from, 0, paragraph(*from, 1).position());
+    QTextCursor cursor(paragraph(*to, 1));
+    rtf::insert(copied, cursor);
+    ASSERT_EQ(paragraphs(*to), QStringList({"In Y", "From X", "After"}));
+    QByteArray saved = rtf::write(*to);
+    EXPECT_EQ(saved.count("{\\shptxt "), 2) << saved.constData();
+    EXPECT_LT(saved.indexOf("\\shpleft100"), saved.indexOf("From X"));
+    EXPECT_LT(saved.indexOf("From X"), saved.indexOf("After"));
+
+    // Copied within its box and pasted back into it, a paragraph stays in the same shape.
+    const QByteArray own = rtf::writeRange(*to, 0, paragraph(*to, 1).position());
+    QTextCursor inside(paragraph(*to, 1));
+    rtf::insert(own, inside);
+    ASSERT_EQ(paragraphs(*to), QStringList({"In Y", "In Y", "From X", "After"}));
+    saved = rtf::write(*to);
+    EXPECT_EQ(saved.count("{\\shptxt "), 2) << saved.constData();
+    EXPECT_EQ(saved.count("\\shpleft900"), 1) << saved.constData();
+
+    // A section's first paragraph pasted right after itself begins a section of its own.
+    auto sections = readRtf(doc("One\\par\\sect\\sectd\\lndscpsxn Two\\par\\pard\\par"));
+    const QByteArray start = rtf::writeRange(*sections, paragraph(*sections, 1).position(),
+                                             paragraph(*sections, 2).position());
+    QTextCursor next(paragraph(*sections, 2));
+    rtf::insert(start, next);
+    ASSERT_EQ(paragraphs(*sections), QStringList({"One", "Two", "Two", ""}));
+    saved = rtf::write(*sections);
+    EXPECT_EQ(saved.count("\\sect\\sectd\\lndscpsxn"), 2) << saved.constData();
+}
