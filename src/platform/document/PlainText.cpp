@@ -68,6 +68,21 @@ QString normalizeLineEnds(QString text)
     return out;
 }
 
+// The mark that begins a table ends the paragraph before it: a line end in the body, a space in
+// a cell. A table that follows another, or that begins the document or a cell, has no paragraph
+// of its own before it.
+void markTableStart(const QTextTable& table, QString& text, QChar mark)
+{
+    constexpr char16_t FrameStart = 0xFDD0; // the characters Qt keeps where a frame begins and ends
+    constexpr char16_t FrameEnd = 0xFDD1;
+    const int at = table.firstPosition() - 1;
+    if (at <= 0 || at >= text.size() || text[at] != FrameStart)
+        return;
+    const QChar before = text[at - 1];
+    if (before != FrameStart && before != FrameEnd)
+        text[at] = mark;
+}
+
 // Rewrites the marks that end the table's cells: a tab between the cells of a row, a line end
 // after its last one; the paragraph ends inside a cell become spaces. Tables inside cells follow.
 void writeTableMarks(const QTextTable& table, QString& text)
@@ -90,9 +105,12 @@ void writeTableMarks(const QTextTable& table, QString& text)
         if (lastEnd >= 0 && lastEnd < text.size())
             text[lastEnd] = u'\n';
     }
-    for (QTextFrame* child : table.childFrames())
-        if (auto* nested = qobject_cast<QTextTable*>(child))
+    for (QTextFrame* child : table.childFrames()) {
+        if (auto* nested = qobject_cast<QTextTable*>(child)) {
+            markTableStart(*nested, text, u' ');
             writeTableMarks(*nested, text);
+        }
+    }
 }
 
 } // namespace
@@ -101,8 +119,10 @@ QString textOf(const QTextDocument& document)
 {
     QString text = document.toRawText();
     for (QTextFrame* child : document.rootFrame()->childFrames())
-        if (auto* table = qobject_cast<QTextTable*>(child))
+        if (auto* table = qobject_cast<QTextTable*>(child)) {
+            markTableStart(*table, text, u'\n');
             writeTableMarks(*table, text);
+        }
     return text;
 }
 

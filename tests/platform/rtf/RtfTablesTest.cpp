@@ -120,6 +120,13 @@ TEST(RtfTables, RowsBecomeTablesWithWidthsAndCellProperties)
 
     // Plain text: a row per line, cells separated by tabs.
     EXPECT_EQ(plaintext::encode(plaintext::textOf(*d)), QByteArray("a\tb\tc\nd\t\tf1 f2\nafter"));
+    // The paragraph before a table ends its line; one before a table in a cell, a space.
+    d = readRtf(
+        doc("Before\\par\\trowd\\cellx3000\\cellx6000\\pard\\intbl A1\\cell"
+            "\\pard\\intbl Outer\\par\\itap2 In\\nestcell{\\*\\nesttableprops\\trowd\\cellx2000"
+            "\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\cell\\row\\pard After\\par"));
+    EXPECT_EQ(plaintext::encode(plaintext::textOf(*d)),
+              QByteArray("Before\nA1\tOuter In\n\nAfter"));
 }
 
 TEST(RtfTables, CellPaddingAndRowBordersAndPadding)
