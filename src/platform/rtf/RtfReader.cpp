@@ -449,6 +449,7 @@ private:
         int blockBegin = 0;
         qsizetype textBegin = 0;
         qsizetype textEnd = -1;
+        int tableLevel = 0; // of the paragraph that holds the shape: the box's paragraphs share it
     };
     std::optional<TextBoxRead> m_textBox;
     int m_textBoxes = 0;
@@ -1668,6 +1669,9 @@ void Reader::endParagraph(int tableLevel)
     closeRun();
     Group& g = top();
     ParaState para = g.para;
+    // A text box's paragraphs stand in the table cell that holds the box, whatever they say.
+    if (tableLevel < 0 && m_textBox && m_textBox->textEnd < 0)
+        tableLevel = m_textBox->tableLevel;
     m_tables.beforeParagraph(
         m_tables.clampLevel(tableLevel >= 0 ? tableLevel : tableLevelOf(para)));
 
@@ -2137,11 +2141,11 @@ void Reader::startCarrier(Group& group)
     group.carrierRunBegin = static_cast<int>(m_model.runs.size());
 }
 
-// A text box's text begins in a shape of the body: its paragraphs are shown where the shape stands,
-// apart from the paragraph that holds the shape.
+// A text box's text begins in a shape of the body or of a table cell: its paragraphs are shown
+// where the shape stands, apart from the paragraph that holds the shape.
 void Reader::beginTextBox(Group& group)
 {
-    if (group.outer != Dest::Body || m_textBox || tableLevelOf(group.para) > 0 || !group.begin)
+    if (group.outer != Dest::Body || m_textBox || !group.begin)
         return;
     size_t shape = m_stack.size() - 1;
     while (shape > 0 && m_stack[shape].carrierRunBegin < 0)
@@ -2153,7 +2157,7 @@ void Reader::beginTextBox(Group& group)
         endParagraph();
     group.textBoxOwner = true;
     m_textBox = TextBoxRead{shape, static_cast<int>(m_model.blocks.size()),
-                            group.begin - m_bytes.constData(), -1};
+                            group.begin - m_bytes.constData(), -1, tableLevelOf(group.para)};
 }
 
 // The text box's text ends: a last paragraph without its mark is ended too.

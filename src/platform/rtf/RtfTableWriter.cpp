@@ -197,7 +197,7 @@ void writeCellContent(TableSink& sink, const QTextTableCell& cell, int level)
         }
         const QTextBlock block = it.currentBlock();
         const bool last = block.position() + block.length() - 1 >= lastPosition;
-        sink.writeParagraph(block, words, last ? cellEnd : "\\par\n");
+        sink.writeParagraph(block, words, last ? cellEnd : ParagraphEnd);
     }
 }
 

@@ -19,6 +19,9 @@ void appendWord(std::string& out, const char* word, long long value);
 int twips(qreal pixels);
 
 // What the table writer needs of the document writer.
+// How a paragraph of a cell ends when it does not end the cell.
+constexpr char ParagraphEnd[] = "\\par\n";
+
 class TableSink
 {
 public:

@@ -299,6 +299,8 @@ private:
     void writeParagraphWords(std::string& out, const QTextBlockFormat& f, QTextList* list);
     static bool beginsPageSection(const QTextBlockFormat& f);
     void writeSectionAndTextBox(const QTextBlockFormat& f);
+    bool writeTextBoxInCell(const QTextBlockFormat& f, const std::string& tableWords);
+    void openTextBox(const QTextBlockFormat& f);
     void closeTextBox();
     void writeListNumber(const QTextList& list);
     void writeParagraphText(const QTextBlock& block, int textStart, int textEnd, int rangeEnd);
@@ -572,13 +574,34 @@ void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
         m_body += '\n';
     }
     m_lastSection = section;
+    if (box != 0 && box != m_textBox)
+        openTextBox(f);
+}
+
+// Before a paragraph of a table cell: the text box it is not part of ends; the text box it is
+// part of opens in an empty paragraph of the cell that holds the shape. True when the paragraph
+// is a text box's: it is the box's own, not the cell's.
+bool Writer::writeTextBoxInCell(const QTextBlockFormat& f, const std::string& tableWords)
+{
+    const int box = f.intProperty(carried::TextBoxNumber);
+    if (box != m_textBox)
+        closeTextBox();
     if (box != 0 && box != m_textBox) {
-        const QByteArray opening = f.property(carried::TextBoxOpening).toByteArray();
-        m_body.append(opening.constData(), static_cast<size_t>(opening.size()));
-        m_body += "{\\shptxt ";
-        m_textBox = box;
-        m_textBoxClosing = f.property(carried::TextBoxClosing).toByteArray();
+        m_body += "\\pard";
+        m_body += tableWords;
+        m_body += ' ';
+        openTextBox(f);
     }
+    return box != 0;
+}
+
+void Writer::openTextBox(const QTextBlockFormat& f)
+{
+    const QByteArray opening = f.property(carried::TextBoxOpening).toByteArray();
+    m_body.append(opening.constData(), static_cast<size_t>(opening.size()));
+    m_body += "{\\shptxt ";
+    m_textBox = f.intProperty(carried::TextBoxNumber);
+    m_textBoxClosing = f.property(carried::TextBoxClosing).toByteArray();
 }
 
 void Writer::closeTextBox()
@@ -594,10 +617,11 @@ void Writer::closeTextBox()
 void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
-    if (tableWords.empty())
-        writeSectionAndTextBox(f);
+    const bool inBox =
+        tableWords.empty() ? (writeSectionAndTextBox(f), false) : writeTextBoxInCell(f, tableWords);
     m_body += "\\pard";
-    m_body += tableWords;
+    if (!inBox)
+        m_body += tableWords;
     QTextList* list = block.textList();
     if (list) {
         writeParagraphWords(m_body, f, list);
@@ -1013,6 +1037,11 @@ void Writer::writeParagraph(const QTextBlock& block, const std::string& tableWor
     writeParagraphStart(block, tableWords);
     const int end = block.position() + block.length() - 1;
     writeParagraphText(block, block.position(), end, end);
+    if (m_textBox != 0 && std::string_view(ending) != ParagraphEnd) {
+        // The cell ends after the text box, in the paragraph that holds its shape.
+        m_body += ParagraphEnd;
+        closeTextBox();
+    }
     m_body += ending;
 }
 

@@ -418,3 +418,44 @@ TEST(RtfTables, CorpusKeepsItsTablesAndListsThroughSaving)
         EXPECT_TRUE(items.contains(QLatin1String(expected))) << expected << "\n"
                                                              << items.toStdString();
 }
+
+TEST(RtfTables, TextBoxesInCellsShowTheirTextThereAndAreWrittenBackAsShapes)
+{
+    const QByteArray opening = "{\\shp{\\*\\shpinst\\shpleft0\\shpright2000{\\sp{\\sn shapeType}"
+                               "{\\sv 202}}";
+    const auto row = [&opening](const QByteArray& boxText, const QByteArray& after) {
+        return "\\trowd\\cellx3000\\cellx6000\\pard\\intbl A1 " + opening + "{\\shptxt " + boxText +
+               "}}}" + after + "\\cell\\pard\\intbl B1\\cell\\row";
+    };
+    // The box's paragraphs say nothing of the table: they are the box's own, in the cell.
+    auto d =
+        readRtf(doc("Before\\par" + row("\\pard\\plain Box one\\par\\pard Box two\\par", "end") +
+                    "\\pard After\\par"));
+    QList<QTextTable*> found = tables(*d);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(rowTexts(*found[0], 0), QStringList({"A1 |Box one|Box two|end", "B1"}));
+    EXPECT_EQ(paragraphs(*d).first(), "Before");
+    EXPECT_EQ(paragraphs(*d).last(), "After");
+
+    // Written back inside the same shape, in the cell; stable from there on.
+    const QByteArray saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains("\\pard\\intbl " + opening + "{\\shptxt \\pard\\ql Box one\\par"))
+        << saved.constData();
+    EXPECT_TRUE(saved.contains("Box two\\par\n}}}\n\\pard\\intbl\\ql end\\cell"))
+        << saved.constData();
+    auto again = readRtf(saved);
+    EXPECT_EQ(rowTexts(*tables(*again)[0], 0), rowTexts(*found[0], 0));
+    EXPECT_EQ(rtf::write(*again), saved);
+
+    // A box that ends its cell closes before the cell does.
+    d = readRtf(doc(row("\\pard Last\\par", "") + "\\pard After\\par"));
+    ASSERT_EQ(tables(*d).size(), 1);
+    EXPECT_EQ(rowTexts(*tables(*d)[0], 0), QStringList({"A1 |Last|", "B1"}));
+    QTextCursor cursor(d.get());
+    cursor.setPosition(tables(*d)[0]->cellAt(0, 0).lastPosition());
+    cursor.deletePreviousChar(); // the empty paragraph after the box: the box ends the cell
+    ASSERT_EQ(rowTexts(*tables(*d)[0], 0), QStringList({"A1 |Last", "B1"}));
+    const QByteArray last = rtf::write(*d);
+    EXPECT_TRUE(last.contains("Last\\par\n}}}\n\\cell")) << last.constData();
+    EXPECT_EQ(rowTexts(*tables(*readRtf(last))[0], 0), QStringList({"A1 |Last|", "B1"}));
+}
