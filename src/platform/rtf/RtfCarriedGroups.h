@@ -54,7 +54,8 @@ constexpr int SectionWords = QTextFormat::UserProperty + 55;
 constexpr int SectionNumber = QTextFormat::UserProperty + 59;
 
 // Paragraph properties of the paragraphs of a text box: the shape's bytes before and after its
-// text (`{\shp{\*\shpinst ...` and `}}`, one QByteArray each) and a number that tells one box from
+// text (`{\shp{\*\shpinst ... {\shptxt ` and `}}`, one QByteArray each; an old drawing object's
+// `{\*\do ... {\dptxbxtext ` and its rest alike) and a number that tells one box from
 // the next; consecutive paragraphs with the same number are written back inside one shape.
 constexpr int TextBoxOpening = QTextFormat::UserProperty + 56;
 constexpr int TextBoxClosing = QTextFormat::UserProperty + 57;

@@ -48,6 +48,7 @@ constexpr Entry Entries[] = {
     {"shpinst", Kw::ShpInst},
     {"shprslt", Kw::ShpRslt},
     {"shptxt", Kw::ShpTxt},
+    {"dptxbxtext", Kw::ShpTxt}, // an old drawing object's text box
     {"shppict", Kw::ShpPict},
     {"nonshppict", Kw::NonShpPict},
     {"pn", Kw::Pn},

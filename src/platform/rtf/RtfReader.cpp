@@ -2156,8 +2156,10 @@ void Reader::beginTextBox(Group& group)
     if (!paragraphIsEmpty())
         endParagraph();
     group.textBoxOwner = true;
+    // The shape's bytes before the text run to the end of the text's destination word.
     m_textBox = TextBoxRead{shape, static_cast<int>(m_model.blocks.size()),
-                            group.begin - m_bytes.constData(), -1, tableLevelOf(group.para)};
+                            m_tokens.position() - m_bytes.constData(), -1,
+                            tableLevelOf(group.para)};
 }
 
 // The text box's text ends: a last paragraph without its mark is ended too.

@@ -599,7 +599,6 @@ void Writer::openTextBox(const QTextBlockFormat& f)
 {
     const QByteArray opening = f.property(carried::TextBoxOpening).toByteArray();
     m_body.append(opening.constData(), static_cast<size_t>(opening.size()));
-    m_body += "{\\shptxt ";
     m_textBox = f.intProperty(carried::TextBoxNumber);
     m_textBoxClosing = f.property(carried::TextBoxClosing).toByteArray();
 }

@@ -520,6 +520,16 @@ TEST(RtfCarriedGroups, TextBoxesShowTheirTextAndAreWrittenBackAsShapes)
     saved = rtf::write(*d);
     EXPECT_EQ(saved.count("{\\shptxt "), 2) << saved.constData();
     EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // An old drawing object's text box alike, inside its object.
+    const QByteArray drawing = "{\\*\\do\\dobxcolumn\\dobypara\\dptxbx\\dptxlrtb{\\dptxbxtext";
+    const QByteArray rest = "\\dpx0\\dpy0\\dpxsize2000\\dpysize1000}";
+    d = readRtf(
+        doc("\\pard Before " + drawing + "\\pard\\plain Old box\\par}" + rest + "after\\par"));
+    EXPECT_EQ(paragraphs(*d), QStringList({"Before ", "Old box", "after"}));
+    saved = rtf::write(*d);
+    EXPECT_TRUE(saved.contains(drawing + "\\pard\\ql Old box\\par\n}" + rest)) << saved.constData();
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
 }
 
 TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
