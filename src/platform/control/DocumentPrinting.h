@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QList>
+#include <QPageLayout>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 
 class QPagedPaintDevice;
 class QPaintDevice;
@@ -21,6 +25,9 @@ namespace documentprinting
 // for a page break before or after it gets one. Only a line or table taller than a page is cut.
 QList<qreal> pageStarts(const QTextDocument& document, qreal height);
 
+// A copy of `document` made for printing, with the images its text shows.
+std::unique_ptr<QTextDocument> printedClone(const QTextDocument& document);
+
 // Gives `document`, a copy made for printing, the layout that makes room for raised and lowered
 // text, measuring for `device`; lay it out whole once its width and margins are set.
 ShiftedTextLayout& layOutFor(QTextDocument& document, QPaintDevice& device);
@@ -33,13 +40,31 @@ struct TextArea {
     qreal height;
 };
 
-// Prints the laid-out document into the text area of as many pages as it needs, cut between
-// lines; `decorate` then draws what else the page carries (its number, a header ...).
-void printPages(QPainter& painter, QPagedPaintDevice& device, const QTextDocument& document,
-                const TextArea& area, const std::function<void(qsizetype page)>& decorate);
+// A run of the document printed on pages of one layout: from the paragraph at `position`,
+// directly in the document's frame, to the next part. The first part begins at 0.
+struct Part {
+    int position = 0;
+    std::optional<QPageLayout> layout; // none: the page the printing began on
+};
 
-// Prints `document`, a copy made for printing (its layout and margins are set here), on pages
-// of the printer's size with margins of 2 cm, numbered at their foot, as Qt prints a document.
-void print(QTextDocument& document, QPrinter& printer);
+// How the pages are printed on the device's current page: where the text goes, and what each
+// page carries besides, given the page's number counted from 0 through the whole print.
+struct PageStyle {
+    TextArea area;
+    std::function<void(qsizetype page)> decorate;
+};
+using PageStyleFor = std::function<PageStyle(QPainter& painter)>;
+
+// Prints `document`, a copy made for printing with its frame's margins set, part by part with
+// one painter: each part after the first begins a new page in its own layout, or in the
+// device's current one where the device does not take that, and the pages are numbered on
+// through all parts. The document is laid out once for each text width the parts' pages have.
+void printParts(QPagedPaintDevice& device, QTextDocument& document, const std::vector<Part>& parts,
+                const PageStyleFor& style);
+
+// Prints `document`, a copy made for printing (its layout and margins are set here), in its
+// parts on pages of the printer's size with margins of 2 cm, numbered at their foot, as Qt
+// prints a document.
+void print(QTextDocument& document, const std::vector<Part>& parts, QPrinter& printer);
 
 } // namespace documentprinting

@@ -1,15 +1,10 @@
 #include "platform/control/PagePrinting.h"
 
-#include "platform/control/DocumentPrinting.h"
-#include "platform/control/ShiftedTextLayout.h"
-
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -17,46 +12,42 @@
 namespace
 {
 
-void copyImages(const QTextDocument& from, QTextDocument& to)
+// What a page carries besides its text: a header line in a band at its top, a footer line in a
+// band at its foot.
+struct Bands {
+    QFont font;
+    QRectF paper; // the page's paintable area
+    qreal height; // of each band
+};
+
+void drawBands(QPainter& painter, const Bands& bands, const QString& header, const QString& footer)
 {
-    for (QTextBlock block = from.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (!format.isImageFormat())
-                continue;
-            const QUrl name(format.toImageFormat().name());
-            const QVariant image = from.resource(QTextDocument::ImageResource, name);
-            if (image.isValid())
-                to.addResource(QTextDocument::ImageResource, name, image);
-        }
-    }
+    const qreal width = bands.paper.width();
+    painter.setFont(bands.font);
+    painter.drawText(QRectF(0, 0, width, bands.height), Qt::AlignHCenter | Qt::AlignTop, header);
+    painter.drawText(QRectF(0, bands.paper.height() - bands.height, width, bands.height),
+                     Qt::AlignHCenter | Qt::AlignBottom, footer);
 }
 
 } // namespace
 
-void printWithHeaderAndFooter(const QTextDocument& document, QPagedPaintDevice& device,
-                              const QString& header, const QString& footer)
+void printWithHeaderAndFooter(const QTextDocument& document,
+                              const std::vector<documentprinting::Part>& parts,
+                              QPagedPaintDevice& device, const QString& header,
+                              const QString& footer)
 {
-    std::unique_ptr<QTextDocument> copy(document.clone());
-    copyImages(document, *copy);
-    ShiftedTextLayout& layout = documentprinting::layOutFor(*copy, device);
-
-    QPainter painter(&device);
-    const QRectF paper = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    const QFont font = copy->defaultFont();
-    const qreal band = QFontMetricsF(font, &device).height() * 2;
+    const std::unique_ptr<QTextDocument> copy = documentprinting::printedClone(document);
     QTextFrameFormat root = copy->rootFrame()->frameFormat();
     root.setMargin(0);
     copy->rootFrame()->setFrameFormat(root);
-    copy->setTextWidth(paper.width());
-    layout.layOutWholeDocument();
-
-    const documentprinting::TextArea area{band, paper.width(),
-                                          std::max<qreal>(paper.height() - 2 * band, band)};
-    documentprinting::printPages(painter, device, *copy, area, [&](qsizetype) {
-        painter.setFont(font);
-        painter.drawText(QRectF(0, 0, area.width, band), Qt::AlignHCenter | Qt::AlignTop, header);
-        painter.drawText(QRectF(0, paper.height() - band, area.width, band),
-                         Qt::AlignHCenter | Qt::AlignBottom, footer);
+    const QFont font = copy->defaultFont();
+    const qreal band = QFontMetricsF(font, &device).height() * 2;
+    documentprinting::printParts(device, *copy, parts, [&](QPainter& painter) {
+        const Bands bands{font, device.pageLayout().paintRectPixels(device.logicalDpiX()), band};
+        const documentprinting::TextArea area{
+            band, bands.paper.width(), std::max<qreal>(bands.paper.height() - 2 * band, band)};
+        return documentprinting::PageStyle{area, [&painter, bands, &header, &footer](qsizetype) {
+                                               drawBands(painter, bands, header, footer);
+                                           }};
     });
 }

@@ -4,6 +4,7 @@
 #include "platform/control/DocumentPrinting.h"
 #include "platform/control/IncrementalDocumentLayout.h"
 #include "platform/control/PagePrinting.h"
+#include "platform/control/PrintedParts.h"
 #include "platform/control/RichTextView.h"
 #include "platform/core/Error.h"
 #include "platform/core/FileIO.h"
@@ -787,19 +788,15 @@ void RichTextBox::SelPrint(QPrinter* printer) const
 {
     if (!printer)
         raiseError(ErrorNumber::PrinterError);
-    // The document's own page where the printer allows it; without one, the printer's. Its header
-    // and footer, when it carries them, are printed on every page.
+    // The document's own page where the printer allows it; without one, the printer's. Each later
+    // section that begins a new page prints on its own page. The header and footer, when the
+    // document carries them, are printed on every page.
     const auto groups = carried::documentGroups(*document());
-    if (groups && groups->page.isGiven())
-        printer->setPageLayout(pagesetup::pageLayoutFor(groups->page));
+    const pagesetup::PageSetup page = groups ? groups->page : pagesetup::PageSetup();
+    if (page.isGiven())
+        printer->setPageLayout(pagesetup::pageLayoutFor(page));
     const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
     const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
-    const auto print = [&](QTextDocument& printed) {
-        if (header.isEmpty() && footer.isEmpty())
-            documentprinting::print(printed, *printer);
-        else
-            printWithHeaderAndFooter(printed, *printer, header, footer);
-    };
     const QTextCursor c = cursor();
     QTextDocument printed;
     printed.setDefaultFont(m_document->defaultFont());
@@ -811,7 +808,14 @@ void RichTextBox::SelPrint(QPrinter* printer) const
     } else {
         QTextCursor(&printed).insertFragment(c.selection());
     }
-    print(printed);
+    // A selection prints on the first page whatever sections it crosses.
+    const std::vector<documentprinting::Part> parts =
+        c.hasSelection() ? std::vector<documentprinting::Part>{documentprinting::Part()}
+                         : documentprinting::sectionParts(printed, page);
+    if (header.isEmpty() && footer.isEmpty())
+        documentprinting::print(printed, parts, *printer);
+    else
+        printWithHeaderAndFooter(printed, parts, *printer, header, footer);
     if (printer->printerState() == QPrinter::Error)
         raiseError(ErrorNumber::PrinterError);
 }

@@ -5,6 +5,8 @@
 #include <QSizeF>
 
 #include <algorithm>
+#include <cctype>
+#include <limits>
 
 namespace pagesetup
 {
@@ -79,6 +81,35 @@ void appendWords(std::string& out, const PageSetup& page, bool section)
     }
 }
 
+// Calls `each(name, hasParam, param)` for every control word in `words`: a backslash, its letters
+// and an optional signed number, which saturates at the range of int. Other bytes are passed over.
+template <typename Each> void forEachWord(const QByteArray& words, Each each)
+{
+    constexpr size_t MaxNameLength = 32;
+    const std::string_view text(words.constData(), static_cast<size_t>(words.size()));
+    const auto isLetter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+    const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    size_t at = 0;
+    while ((at = text.find('\\', at)) != std::string_view::npos) {
+        const size_t nameStart = ++at;
+        while (at < text.size() && isLetter(text[at]))
+            ++at;
+        const std::string_view name = text.substr(nameStart, at - nameStart);
+        const bool negative = at + 1 < text.size() && text[at] == '-' && isDigit(text[at + 1]);
+        if (negative)
+            ++at;
+        const bool hasParam = at < text.size() && isDigit(text[at]);
+        long long value = 0;
+        for (; at < text.size() && isDigit(text[at]); ++at)
+            value = std::min<long long>(value * 10 + (text[at] - '0'),
+                                        std::numeric_limits<int>::max() + 1LL);
+        value = std::clamp<long long>(negative ? -value : value, std::numeric_limits<int>::min(),
+                                      std::numeric_limits<int>::max());
+        if (!name.empty() && name.size() <= MaxNameLength)
+            each(name, hasParam, static_cast<int>(value));
+    }
+}
+
 } // namespace
 
 bool PageSetup::isGiven() const
@@ -122,6 +153,27 @@ WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstS
         return WordEffect::PageSetup;
     }
     return WordEffect::None;
+}
+
+PageSetup sectionPage(const PageSetup& document, const QByteArray& sectionWords)
+{
+    PageSetup page = document;
+    forEachWord(sectionWords, [&page](std::string_view name, bool hasParam, int param) {
+        // Only section words: a document word among them would not be the section's.
+        if (isSectionWord(name))
+            readWord(name, hasParam, param, true, page);
+    });
+    return page;
+}
+
+bool sectionBeginsPage(const QByteArray& sectionWords)
+{
+    bool beginsPage = true;
+    forEachWord(sectionWords, [&beginsPage](std::string_view name, bool, int) {
+        if (name == "sbknone" || name == "sbkcol")
+            beginsPage = false;
+    });
+    return beginsPage;
 }
 
 void appendDocumentWords(std::string& out, const PageSetup& page)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QPageLayout>
 
 #include <string>
@@ -42,6 +43,16 @@ WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstS
 // Whether `name` is a word about a section's layout: its break, page, margins, columns, page
 // numbers, line numbers and vertical alignment.
 bool isSectionWord(std::string_view name);
+
+// The page of a later section: the document's page (a section starts from it, as after \sectd)
+// with what the section's words as read (`\sbkpage\lndscpsxn\pgwsxn16838...`) say of the paper,
+// orientation, margins and gutter. Words about anything else, and bytes that are not words, are
+// passed over.
+PageSetup sectionPage(const PageSetup& document, const QByteArray& sectionWords);
+
+// Whether a section with these words begins a new page (it does unless it runs on in the same
+// page or column).
+bool sectionBeginsPage(const QByteArray& sectionWords);
 
 // Appends the document words for `page` (nothing when it is not given).
 void appendDocumentWords(std::string& out, const PageSetup& page);

@@ -8,6 +8,7 @@
 #include "platform/rtf/RtfCarriedGroups.h"
 #include "platform/rtf/RtfKeywords.h"
 #include "platform/rtf/RtfLists.h"
+#include "platform/rtf/RtfPageSetup.h"
 #include "platform/rtf/RtfStylesheet.h"
 #include "platform/rtf/RtfTableWriter.h"
 
@@ -555,8 +556,7 @@ bool Writer::beginsPageSection(const QTextBlockFormat& f)
 {
     if (!f.hasProperty(carried::SectionWords))
         return false;
-    const QByteArray words = f.property(carried::SectionWords).toByteArray();
-    return !words.contains("\\sbknone") && !words.contains("\\sbkcol");
+    return pagesetup::sectionBeginsPage(f.property(carried::SectionWords).toByteArray());
 }
 
 // Before a paragraph of the body: the text box it is not part of ends, the section it begins

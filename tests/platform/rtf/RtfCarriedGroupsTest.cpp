@@ -247,6 +247,68 @@ TEST(RtfCarriedGroups, PageSetupIsReadWrittenAndPrintedWith)
     EXPECT_FALSE(rtf::write(*d).contains("\\paperw"));
 }
 
+TEST(RtfCarriedGroups, ASectionsWordsSetItsPageOverTheDocuments)
+{
+    pagesetup::PageSetup document;
+    document.paperWidth = 12240;
+    document.paperHeight = 15840;
+    document.left = 1800;
+    document.top = 1440;
+    document.gutter = 100;
+    document.facingPages = true;
+
+    // A section that says nothing of its page has the document's.
+    EXPECT_EQ(pagesetup::sectionPage(document, ""), document);
+    EXPECT_EQ(pagesetup::sectionPage(document, "\\sbkpage\\pgnrestart\\cols2"), document);
+
+    // What it says replaces the document's value; what it does not say stays.
+    const pagesetup::PageSetup a4 = pagesetup::sectionPage(
+        document, "\\sbkpage\\lndscpsxn\\pgwsxn16838\\pghsxn11906\\marglsxn1134\\margrsxn567"
+                  "\\margbsxn360\\guttersxn0");
+    EXPECT_EQ(a4.paperWidth, 16838);
+    EXPECT_EQ(a4.paperHeight, 11906);
+    EXPECT_TRUE(a4.landscape);
+    EXPECT_EQ(a4.left, 1134);
+    EXPECT_EQ(a4.right, 567);
+    EXPECT_EQ(a4.top, 1440);
+    EXPECT_EQ(a4.bottom, 360);
+    EXPECT_EQ(a4.gutter, 0);
+    EXPECT_TRUE(a4.facingPages);
+    const QPageLayout layout = pagesetup::pageLayoutFor(a4);
+    EXPECT_EQ(layout.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
+    // A landscape document's section turns back upright when it says so.
+    pagesetup::PageSetup turned = document;
+    turned.landscape = true;
+    EXPECT_FALSE(pagesetup::sectionPage(turned, "\\lndscpsxn0").landscape);
+
+    // Garbled words: a length without a number keeps the document's, numbers are kept within
+    // the page's bounds however long, a number ends at the first byte that is not a digit,
+    // document words and stray bytes count for nothing.
+    static const char Garbled[] = "\\pgwsxn\\pghsxn99999999999999999999999\\marglsxn-500"
+                                  "\\margrsxn12x\\margbsxn- 7\\\\\\ {}\xff\x00\\paperw1"
+                                  "\\landscape\\margtsxn";
+    const pagesetup::PageSetup garbled =
+        pagesetup::sectionPage(document, QByteArray(Garbled, sizeof Garbled - 1));
+    EXPECT_EQ(garbled.paperWidth, 12240);
+    EXPECT_EQ(garbled.paperHeight, 144000);
+    EXPECT_EQ(garbled.left, 0);
+    EXPECT_EQ(garbled.right, 12);
+    EXPECT_EQ(garbled.bottom, -1);
+    EXPECT_EQ(garbled.top, 1440);
+    EXPECT_FALSE(garbled.landscape);
+    // A long word is no word; backslashes alone are nothing.
+    EXPECT_EQ(pagesetup::sectionPage(document, "\\" + QByteArray(40, 'a') + "pgwsxn5"), document);
+    EXPECT_EQ(pagesetup::sectionPage(document, QByteArray(1 << 20, '\\')), document);
+
+    // A section begins a new page unless it runs on in the page or column.
+    EXPECT_TRUE(pagesetup::sectionBeginsPage(""));
+    EXPECT_TRUE(pagesetup::sectionBeginsPage("\\sbkodd\\pgwsxn5000"));
+    EXPECT_FALSE(pagesetup::sectionBeginsPage("\\pgwsxn5000\\sbknone"));
+    EXPECT_FALSE(pagesetup::sectionBeginsPage("\\sbkcol"));
+    EXPECT_TRUE(pagesetup::sectionBeginsPage("\\sbknonesuch"));
+}
+
 TEST(RtfCarriedGroups, DocumentDefaultsApplyToEveryParagraphAndRun)
 {
     auto d = readRtf(doc("{\\*\\defchp \\fs22}{\\*\\defpap \\sa160\\sl259\\slmult1}"

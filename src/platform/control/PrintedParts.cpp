@@ -1,0 +1,50 @@
+#include "platform/control/PrintedParts.h"
+
+#include "platform/rtf/RtfCarriedGroups.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+
+namespace documentprinting
+{
+
+namespace
+{
+
+// The layout of a section's page; none when neither the document nor the section says a thing
+// about the page.
+std::optional<QPageLayout> sectionLayout(const pagesetup::PageSetup& documentPage,
+                                         const QByteArray& words)
+{
+    const pagesetup::PageSetup page = pagesetup::sectionPage(documentPage, words);
+    if (!page.isGiven())
+        return std::nullopt;
+    return pagesetup::pageLayoutFor(page);
+}
+
+} // namespace
+
+std::vector<Part> sectionParts(const QTextDocument& document, const pagesetup::PageSetup& page)
+{
+    std::vector<Part> parts{Part()};
+    // A section begins at the first paragraph with its number; one split off that paragraph
+    // carries the number on and begins nothing.
+    int lastSection = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const int section = format.intProperty(carried::SectionNumber);
+        const bool begins = format.hasProperty(carried::SectionWords) && section != lastSection;
+        lastSection = section;
+        if (!begins || block.position() == 0 ||
+            QTextCursor(block).currentFrame() != document.rootFrame())
+            continue;
+        const QByteArray words = format.property(carried::SectionWords).toByteArray();
+        if (pagesetup::sectionBeginsPage(words))
+            parts.push_back({block.position(), sectionLayout(page, words)});
+    }
+    return parts;
+}
+
+} // namespace documentprinting
