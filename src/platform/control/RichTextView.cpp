@@ -6,6 +6,7 @@
 #include "platform/core/Units.h"
 #include "platform/core/VirtualKeys.h"
 #include "platform/rtf/Rtf.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -100,6 +102,38 @@ bool RichTextView::event(QEvent* event)
     return QTextEdit::event(event);
 }
 
+namespace
+{
+
+// After Enter split a paragraph in two (the caret at the start of the second part): the page
+// break before it and the section it begins stay with the first part, the page break after it
+// goes with the second, as Qt gives both parts the same format.
+void keepBreaksWithTheirPart(const QTextCursor& caret)
+{
+    const QTextBlock second = caret.block();
+    const QTextBlock first = second.previous();
+    if (!first.isValid())
+        return;
+    QTextBlockFormat firstFormat = first.blockFormat();
+    QTextBlockFormat secondFormat = second.blockFormat();
+    firstFormat.setPageBreakPolicy(firstFormat.pageBreakPolicy() &
+                                   ~QTextFormat::PageBreak_AlwaysAfter);
+    secondFormat.setPageBreakPolicy(secondFormat.pageBreakPolicy() &
+                                    ~QTextFormat::PageBreak_AlwaysBefore);
+    secondFormat.clearProperty(carried::SectionWords);
+    secondFormat.clearProperty(carried::SectionNumber);
+    if (firstFormat == first.blockFormat() && secondFormat == second.blockFormat())
+        return;
+    QTextCursor cursor(first);
+    cursor.joinPreviousEditBlock();
+    cursor.setBlockFormat(firstFormat);
+    cursor.setPosition(second.position());
+    cursor.setBlockFormat(secondFormat);
+    cursor.endEditBlock();
+}
+
+} // namespace
+
 void RichTextView::keyPressEvent(QKeyEvent* event)
 {
     // Moving by lines needs the caret's paragraph laid out, also while a large paste is still
@@ -122,7 +156,11 @@ void RichTextView::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    const bool splitsParagraph = event->matches(QKeySequence::InsertParagraphSeparator);
+    const int blocks = document()->blockCount();
     QTextEdit::keyPressEvent(event);
+    if (splitsParagraph && document()->blockCount() == blocks + 1)
+        keepBreaksWithTheirPart(textCursor());
 }
 
 bool RichTextView::runClipboardHandler(const QKeyEvent& event)

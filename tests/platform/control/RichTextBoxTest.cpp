@@ -2,6 +2,7 @@
 #include "platform/control/IncrementalDocumentLayout.h"
 #include "platform/control/RichTextView.h"
 #include "platform/core/Error.h"
+#include "platform/rtf/RtfCarriedGroups.h"
 
 #include "support/QtPrinters.h"
 #include <QPrinter>
@@ -409,4 +410,42 @@ TEST(RichTextBox, PrintingUsesTheDocumentsPageHeaderAndFooter)
     const QString plain = printTo("{\\rtf1\\ansi Just text\\par}", QStringLiteral("plain.pdf"));
     EXPECT_TRUE(run(QStringLiteral("pdftotext"), {plain, QStringLiteral("-")})
                     .contains(QStringLiteral("Just text")));
+}
+
+TEST(RichTextBox, EnterLeavesPageBreaksAndSectionStartsWithTheirPartOfTheParagraph)
+{
+    VisibleBox v;
+    v.box->setTextRTF("{\\rtf1\\ansi One\\par\\sect\\sectd\\lndscpsxn Two halves\\par"
+                      "\\pard\\pagebb Broken here\\par}");
+    QTextDocument& document = *v.box->document();
+    const auto blockText = [&](int n) { return document.findBlockByNumber(n).text(); };
+    const auto format = [&](int n) { return document.findBlockByNumber(n).blockFormat(); };
+    v.box->view()->setFocus();
+    v.select(long(document.findBlockByNumber(1).position()) + 4, 0);
+    QTest::keyClick(v.box->view(), Qt::Key_Return);
+    v.select(long(document.findBlockByNumber(3).position()) + 7, 0);
+    QTest::keyClick(v.box->view(), Qt::Key_Return);
+    ASSERT_EQ(blockText(2), "halves");
+    ASSERT_EQ(blockText(4), "here");
+    // The first parts keep them; the second parts start no page.
+    EXPECT_TRUE(format(1).hasProperty(carried::SectionWords));
+    EXPECT_TRUE(format(1).pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    EXPECT_TRUE(format(3).pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    for (int n : {2, 4}) {
+        EXPECT_FALSE(format(n).hasProperty(carried::SectionWords)) << n;
+        EXPECT_FALSE(format(n).pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) << n;
+    }
+    const QByteArray saved = v.box->TextRTF();
+    EXPECT_EQ(saved.count("\\sect\\sectd"), 1) << saved.constData();
+    EXPECT_EQ(saved.count("\\pagebb"), 1) << saved.constData();
+
+    // A page break after the paragraph goes with its second part.
+    QTextCursor cursor(document.findBlockByNumber(4));
+    QTextBlockFormat after = cursor.blockFormat();
+    after.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysAfter);
+    cursor.setBlockFormat(after);
+    v.select(long(document.findBlockByNumber(4).position()) + 2, 0);
+    QTest::keyClick(v.box->view(), Qt::Key_Return);
+    EXPECT_EQ(format(4).pageBreakPolicy(), QTextFormat::PageBreak_Auto);
+    EXPECT_EQ(format(5).pageBreakPolicy(), QTextFormat::PageBreak_AlwaysAfter);
 }
