@@ -793,8 +793,10 @@ void RichTextBox::SelPrint(QPrinter* printer) const
     // document carries them, are printed on every page.
     const auto groups = carried::documentGroups(*document());
     const pagesetup::PageSetup page = groups ? groups->page : pagesetup::PageSetup();
-    if (page.isGiven())
-        printer->setPageLayout(pagesetup::pageLayoutFor(page));
+    const pagesetup::PageSetup firstPage =
+        groups ? pagesetup::sectionPage(page, groups->firstSection) : page;
+    if (firstPage.isGiven())
+        printer->setPageLayout(pagesetup::pageLayoutFor(firstPage));
     const QString header = groups ? carried::headerFooterText(*groups, false) : QString();
     const QString footer = groups ? carried::headerFooterText(*groups, true) : QString();
     const QTextCursor c = cursor();

@@ -104,7 +104,10 @@ struct DocumentGroups {
     std::vector<QColor> colors; // entries 1.. (entry 0 is automatic); invalid = automatic
     int defaultFont = 0;
     int codePage = 1252;
-    pagesetup::PageSetup page;
+    pagesetup::PageSetup page; // the document's own words
+    // The first section's words as read (`\cols2\pgwsxn11906...`): its page is the document's
+    // with these over it.
+    QByteArray firstSection;
 
     bool carriesBytes() const { return !tables.isEmpty() || !sections.isEmpty(); }
 };

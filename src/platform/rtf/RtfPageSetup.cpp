@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <vector>
 
 namespace pagesetup
 {
@@ -63,18 +64,25 @@ constexpr Switch Switches[] = {
     {"margmirror", &PageSetup::mirrorMargins, false},
 };
 
-void appendWords(std::string& out, const PageSetup& page, bool section)
+// Appends the words for `page`, the document's or the section's, but for those named `omitted`.
+void appendWords(std::string& out, const PageSetup& page, bool section,
+                 const std::vector<std::string>& omitted = {})
 {
+    const auto isOmitted = [&omitted](std::string_view name) {
+        return std::find(omitted.begin(), omitted.end(), name) != omitted.end();
+    };
     for (const Length& length : Lengths) {
         const int value = page.*length.field;
-        if (value == length.unset || (!section && length.document == length.section))
+        const std::string_view name = section ? length.section : length.document;
+        if (value == length.unset || (!section && length.document == length.section) ||
+            isOmitted(name))
             continue;
         out += '\\';
-        out += section ? length.section : length.document;
+        out += name;
         out += std::to_string(value);
     }
     for (const Switch& each : Switches) {
-        if (page.*each.field && each.sectionWord == section) {
+        if (page.*each.field && each.sectionWord == section && !isOmitted(each.name)) {
             out += '\\';
             out += each.name;
         }
@@ -134,21 +142,21 @@ bool isSectionWord(std::string_view name)
     return std::find(std::begin(Words), std::end(Words), name) != std::end(Words);
 }
 
-WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstSection,
+WordEffect readWord(std::string_view name, bool hasParam, int param, bool sectionWords,
                     PageSetup& page)
 {
     for (const Length& length : Lengths) {
         const bool document = name == length.document;
         if (!document && name != length.section)
             continue;
-        if (hasParam && (document || firstSection))
+        if (hasParam && (document || sectionWords))
             page.*length.field = length.isPaper ? paper(param) : margin(param);
         return WordEffect::PageSetup;
     }
     for (const Switch& each : Switches) {
         if (name != each.name)
             continue;
-        if (!each.sectionWord || firstSection)
+        if (!each.sectionWord || sectionWords)
             page.*each.field = !hasParam || param != 0;
         return WordEffect::PageSetup;
     }
@@ -184,13 +192,18 @@ void appendDocumentWords(std::string& out, const PageSetup& page)
     out += '\n';
 }
 
-void appendSectionWords(std::string& out, const PageSetup& page)
+void appendSectionWords(std::string& out, const PageSetup& page, const QByteArray& firstSection)
 {
-    if (!page.isGiven())
+    if (!page.isGiven() && firstSection.isEmpty())
         return;
-    // The section repeats the page, since some readers take the page from the section alone.
+    // The section names the page again where its own words do not, since some readers take the
+    // page from the section alone; read back, those words are the section's own.
+    std::vector<std::string> named;
+    forEachWord(firstSection,
+                [&named](std::string_view name, bool, int) { named.emplace_back(name); });
     out += "\\sectd";
-    appendWords(out, page, true);
+    appendWords(out, page, true, named);
+    out.append(firstSection.constData(), static_cast<size_t>(firstSection.size()));
     out += '\n';
 }
 

@@ -35,16 +35,16 @@ struct PageSetup {
 enum class WordEffect { None, PageSetup };
 
 // Takes a page setup control word into `page`. Section words (\pgwsxn, \marglsxn, ...) count
-// only while `firstSection` is true: later sections are not kept apart. Returns None for words
-// that are not about the page.
-WordEffect readWord(std::string_view name, bool hasParam, int param, bool firstSection,
+// only when `sectionWords` is true: the document's page is its own words', each section's is
+// that with its own words over it. Returns None for words that are not about the page.
+WordEffect readWord(std::string_view name, bool hasParam, int param, bool sectionWords,
                     PageSetup& page);
 
 // Whether `name` is a word about a section's layout: its break, page, margins, columns, page
 // numbers, line numbers and vertical alignment.
 bool isSectionWord(std::string_view name);
 
-// The page of a later section: the document's page (a section starts from it, as after \sectd)
+// The page of a section: the document's page (a section starts from it, as after \sectd)
 // with what the section's words as read (`\sbkpage\lndscpsxn\pgwsxn16838...`) say of the paper,
 // orientation, margins and gutter. Words about anything else, and bytes that are not words, are
 // passed over.
@@ -57,8 +57,9 @@ bool sectionBeginsPage(const QByteArray& sectionWords);
 // Appends the document words for `page` (nothing when it is not given).
 void appendDocumentWords(std::string& out, const PageSetup& page);
 
-// Appends the section words that go with `page` (\sectd and the first-page switch).
-void appendSectionWords(std::string& out, const PageSetup& page);
+// Appends the first section's words: \sectd, the document's page again (some readers take the
+// page from the section alone), then the words the first section had as read (`firstSection`).
+void appendSectionWords(std::string& out, const PageSetup& page, const QByteArray& firstSection);
 
 // The printer page layout for `page`; the default values of RTF (US Letter, 1.25 inch left and
 // right margins, 1 inch top and bottom) stand in for what it does not say.

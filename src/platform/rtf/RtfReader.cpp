@@ -439,6 +439,7 @@ private:
     // A section after the first has begun (\sect) and waits for its first paragraph; its words
     // (break, page, columns, numbering) as read, written back where the section begins.
     bool m_sectionPending = false;
+    std::string m_firstSectionWords;
     std::string m_sectionWords;
     std::vector<QByteArray> m_sections;
 
@@ -2157,9 +2158,9 @@ void Reader::beginTextBox(Group& group)
         endParagraph();
     group.textBoxOwner = true;
     // The shape's bytes before the text run to the end of the text's destination word.
-    m_textBox = TextBoxRead{shape, static_cast<int>(m_model.blocks.size()),
-                            m_tokens.position() - m_bytes.constData(), -1,
-                            tableLevelOf(group.para)};
+    m_textBox =
+        TextBoxRead{shape, static_cast<int>(m_model.blocks.size()),
+                    m_tokens.position() - m_bytes.constData(), -1, tableLevelOf(group.para)};
 }
 
 // The text box's text ends: a last paragraph without its mark is ended too.
@@ -2241,15 +2242,17 @@ void Reader::finishCarrier(const Group& popped)
 // reference marks of notes and comments.
 void Reader::onOtherWord(std::string_view name, const Token& token)
 {
-    if (m_sectionPending && top().dest == Dest::Body && pagesetup::isSectionWord(name) &&
-        m_sectionWords.size() < MaxSectionWords) {
-        m_sectionWords += '\\';
-        m_sectionWords += name;
+    // Each section's words are kept as read, the first section's with the document.
+    std::string& sectionWords = m_firstSection ? m_firstSectionWords : m_sectionWords;
+    if ((m_firstSection || m_sectionPending) && top().dest == Dest::Body &&
+        pagesetup::isSectionWord(name) && sectionWords.size() < MaxSectionWords) {
+        sectionWords += '\\';
+        sectionWords += name;
         if (token.hasParam)
-            m_sectionWords += std::to_string(token.param);
+            sectionWords += std::to_string(token.param);
     }
-    if (pagesetup::readWord(name, token.hasParam, token.param, m_firstSection,
-                            m_documentGroups.page) != pagesetup::WordEffect::None)
+    if (pagesetup::readWord(name, token.hasParam, token.param, false, m_documentGroups.page) !=
+        pagesetup::WordEffect::None)
         return;
     if (onFormattingWord(name, token))
         return;
@@ -2348,9 +2351,11 @@ void Reader::insertSymbol(const SymbolField& symbol)
 void Reader::finishDocumentGroups()
 {
     carried::DocumentGroups& groups = m_documentGroups;
+    groups.firstSection =
+        QByteArray(m_firstSectionWords.data(), static_cast<qsizetype>(m_firstSectionWords.size()));
     const bool carriesBytes =
         groups.carriesBytes() || m_carriedObjects > 0 || !m_fieldGroups.empty();
-    if (!carriesBytes && !groups.page.isGiven())
+    if (!carriesBytes && !groups.page.isGiven() && groups.firstSection.isEmpty())
         return;
     if (carriesBytes) {
         QList<int> numbers = m_fontIndex.keys();

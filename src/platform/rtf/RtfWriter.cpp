@@ -1180,7 +1180,7 @@ void Writer::writeHeader(std::string& header, bool wholeDocument) const
     if (!wholeDocument || !m_groups)
         return;
     pagesetup::appendDocumentWords(header, m_groups->page);
-    pagesetup::appendSectionWords(header, m_groups->page);
+    pagesetup::appendSectionWords(header, m_groups->page, m_groups->firstSection);
     header.append(m_groups->sections.constData(), static_cast<size_t>(m_groups->sections.size()));
 }
 

@@ -215,7 +215,7 @@ TEST(RtfCarriedGroups, PageSetupIsReadWrittenAndPrintedWith)
     EXPECT_EQ(groups->page.paperHeight, 11906);
     EXPECT_EQ(groups->page.left, 1134);
     EXPECT_TRUE(groups->page.landscape);
-    EXPECT_TRUE(groups->page.titlePage);
+    EXPECT_TRUE(pagesetup::sectionPage(groups->page, groups->firstSection).titlePage);
 
     // What printing shows of the header and footer: every page's, else the first page's.
     EXPECT_EQ(carried::headerFooterText(*groups, false), QStringLiteral("Running head 1"));
@@ -235,7 +235,8 @@ TEST(RtfCarriedGroups, PageSetupIsReadWrittenAndPrintedWith)
     // it does not.
     d = readRtf(doc("\\sectd\\pgwsxn11906\\pghsxn16838 One\\par\\sect\\sectd\\pgwsxn5000 Two\\par"
                     "\\sect\\sectd\\sbknone Three\\par"));
-    EXPECT_EQ(carried::documentGroups(*d)->page.paperWidth, 11906);
+    const auto sections = carried::documentGroups(*d);
+    EXPECT_EQ(pagesetup::sectionPage(sections->page, sections->firstSection).paperWidth, 11906);
     EXPECT_TRUE(paragraph(*d, 1).blockFormat().pageBreakPolicy() &
                 QTextFormat::PageBreak_AlwaysBefore);
     EXPECT_FALSE(paragraph(*d, 2).blockFormat().pageBreakPolicy() &
@@ -601,7 +602,8 @@ TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
                          "\\cols2\\pgnrestart {\\header \\pard Second head\\par}Two\\par "
                          "Two and a half\\par"
                          "\\sect\\sectd\\sbknone Three\\par"));
-    EXPECT_EQ(carried::documentGroups(*d)->page.paperWidth, 11906) << "the first section's page";
+    EXPECT_EQ(carried::documentGroups(*d)->firstSection, "\\pgwsxn11906\\pghsxn16838")
+        << "the first section's words";
     EXPECT_FALSE(paragraph(*d, 0).blockFormat().hasProperty(carried::SectionWords));
     EXPECT_EQ(paragraph(*d, 1).blockFormat().property(carried::SectionWords).toByteArray(),
               "\\sbkodd\\lndscpsxn\\pgwsxn16838\\pghsxn11906\\marglsxn720\\cols2\\pgnrestart");
@@ -631,6 +633,23 @@ TEST(RtfCarriedGroups, LaterSectionsKeepTheirOwnSetup)
     EXPECT_EQ(paragraph(*d, 4).blockFormat().property(carried::SectionWords).toByteArray(),
               "\\sbknone");
     EXPECT_EQ(rtf::write(*d).count("\\sect\\"), 2);
+
+    // The first section keeps all its words (columns, page numbers, line numbers) and a later
+    // section that names no page takes the document's, not the first section's.
+    d = readRtf(doc("\\paperw12240\\paperh15840\\sectd\\lndscpsxn\\pgwsxn15840\\pghsxn12240\\cols2"
+                    "\\colsx720\\linemod1\\pgnstarts5\\vertalc One\\par\\sect\\sectd Two\\par"));
+    const QByteArray columns = rtf::write(*d);
+    EXPECT_TRUE(columns.contains("\\paperw12240\\paperh15840\n\\sectd\\lndscpsxn\\pgwsxn15840"
+                                 "\\pghsxn12240\\cols2\\colsx720\\linemod1\\pgnstarts5\\vertalc\n"))
+        << columns.constData();
+    EXPECT_FALSE(columns.contains("\\landscape")) << columns.constData();
+    EXPECT_EQ(rtf::write(*readRtf(columns)), columns);
+    // Saved again and again, the section names its page once.
+    d = readRtf(doc("\\paperw11906\\paperh16838\\margl1134 One\\par"));
+    const QByteArray once = rtf::write(*d);
+    EXPECT_TRUE(once.contains("\\sectd\\pgwsxn11906\\pghsxn16838\\marglsxn1134\n"))
+        << once.constData();
+    EXPECT_EQ(rtf::write(*readRtf(once)), once);
 }
 
 TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
