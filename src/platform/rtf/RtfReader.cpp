@@ -1673,8 +1673,11 @@ void Reader::endParagraph(int tableLevel)
     // A text box's paragraphs stand in the table cell that holds the box, whatever they say.
     if (tableLevel < 0 && m_textBox && m_textBox->textEnd < 0)
         tableLevel = m_textBox->tableLevel;
-    m_tables.beforeParagraph(
-        m_tables.clampLevel(tableLevel >= 0 ? tableLevel : tableLevelOf(para)));
+    const int level = m_tables.clampLevel(tableLevel >= 0 ? tableLevel : tableLevelOf(para));
+    // A section begins at a paragraph of the body, or at the first paragraph of a table it
+    // begins with; one that begins inside a table is not kept apart: its page break stays.
+    const bool beginsSection = level == 0 || (level == 1 && m_tables.depth() == 0);
+    m_tables.beforeParagraph(level);
 
     const bool bullet = para.pn.scheme == 1 || m_listReader.isBullet(para.ls, para.ilvl);
     int list = -1;
@@ -1710,8 +1713,7 @@ void Reader::endParagraph(int tableLevel)
     }
     para.bulletLevel = 0;
     key.pageBreak = para.pageBreakBefore || m_pageBreakPending;
-    if (m_sectionPending && (tableLevel >= 0 ? tableLevel : tableLevelOf(para)) == 0) {
-        // A section that begins in a table is not kept apart: its page break stays.
+    if (m_sectionPending && beginsSection) {
         m_sectionPending = false;
         if (m_sections.size() < MaxSections) {
             m_sections.emplace_back(m_sectionWords.data(),

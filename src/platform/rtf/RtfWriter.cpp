@@ -300,6 +300,7 @@ private:
     void writeParagraphWords(std::string& out, const QTextBlockFormat& f, QTextList* list);
     static bool beginsPageSection(const QTextBlockFormat& f);
     void writeSectionAndTextBox(const QTextBlockFormat& f);
+    void writeSectionStart(const QTextBlockFormat& f);
     bool writeTextBoxInCell(const QTextBlockFormat& f, const std::string& tableWords);
     void openTextBox(const QTextBlockFormat& f);
     void closeTextBox();
@@ -566,6 +567,14 @@ void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
     const int box = f.intProperty(carried::TextBoxNumber);
     if (box != m_textBox)
         closeTextBox();
+    writeSectionStart(f);
+    if (box != 0 && box != m_textBox)
+        openTextBox(f);
+}
+
+// Before a paragraph of the body or a table: the section it begins starts.
+void Writer::writeSectionStart(const QTextBlockFormat& f)
+{
     const int section = f.intProperty(carried::SectionNumber);
     if (f.hasProperty(carried::SectionWords) && section != m_lastSection) {
         const QByteArray words = f.property(carried::SectionWords).toByteArray();
@@ -574,8 +583,6 @@ void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
         m_body += '\n';
     }
     m_lastSection = section;
-    if (box != 0 && box != m_textBox)
-        openTextBox(f);
 }
 
 // Before a paragraph of a table cell: the text box it is not part of ends; the text box it is
@@ -1089,6 +1096,9 @@ QByteArray Writer::write(int start, int end, bool wholeDocument)
                                     ? table->rows() - 1
                                     : lastCell.row() + lastCell.rowSpan() - 1;
             closeTextBox();
+            // A section may begin with the table: its first paragraph holds the section's words.
+            if (firstRow <= 0)
+                writeSectionStart(m_document.findBlock(table->firstPosition()).blockFormat());
             writeTable(*this, *table, 1, std::max(0, firstRow), lastRow);
             block = m_document.findBlock(table->lastPosition() + 1);
             continue;

@@ -800,3 +800,29 @@ TEST(RtfCarriedGroups, PastedTextBoxesAndSectionsStayApartFromTheDocumentsOwn)
     saved = rtf::write(*sections);
     EXPECT_EQ(saved.count("\\sect\\sectd\\lndscpsxn"), 2) << saved.constData();
 }
+
+TEST(RtfCarriedGroups, ASectionThatBeginsWithATableKeepsItsWordsBeforeIt)
+{
+    const QByteArray row =
+        "\\trowd\\cellx2000\\cellx4000\\pard\\intbl A\\cell\\pard\\intbl B\\cell\\row";
+    auto d = readRtf(doc("One\\par\\sect\\sectd\\lndscpsxn " + row + row + "\\pard After\\par"));
+    const QByteArray saved = rtf::write(*d);
+    const qsizetype section = saved.indexOf("\\sect\\sectd\\lndscpsxn\n");
+    ASSERT_GE(section, 0) << saved.constData();
+    EXPECT_LT(saved.indexOf("One"), section);
+    EXPECT_EQ(saved.indexOf("\\trowd"), section + qsizetype(strlen("\\sect\\sectd\\lndscpsxn\n")));
+    EXPECT_EQ(saved.count("\\sect\\"), 1);
+    EXPECT_EQ(rtf::write(*readRtf(saved)), saved);
+
+    // A section that begins between rows, or inside a cell, begins after the table, and never
+    // with a paragraph inside a cell.
+    d = readRtf(doc(row + "\\sect\\sectd\\sbknone " + row + "\\pard After\\par"));
+    QByteArray between = rtf::write(*d);
+    EXPECT_LT(between.lastIndexOf("\\row"), between.indexOf("\\sect\\sectd\\sbknone"))
+        << between.constData();
+    d = readRtf(doc("\\trowd\\cellx2000\\pard\\intbl A\\sect\\sectd\\sbknone\\pard\\intbl B1\\par "
+                    "B2\\cell\\row\\pard After\\par"));
+    between = rtf::write(*d);
+    EXPECT_LT(between.lastIndexOf("\\row"), between.indexOf("\\sect\\sectd\\sbknone"))
+        << between.constData();
+}
