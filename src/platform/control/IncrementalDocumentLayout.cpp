@@ -168,22 +168,38 @@ void IncrementalDocumentLayout::documentChanged(int from, int oldLength, int len
     const int blockCount = document()->blockCount();
     const bool sameParagraphs = blockCount == m_blockCount;
     m_blockCount = blockCount;
-    const bool laidOutAnew = std::max(oldLength, length) >= LargeChange ||
-                             (oldLength == 0 && length == document()->characterCount());
+    bool laidOutAnew = std::max(oldLength, length) >= LargeChange ||
+                       (oldLength == 0 && length == document()->characterCount());
+    if (!laidOutAnew)
+        m_sinceEdit.start();
     if (std::max(oldLength, length) >= LargeChange) {
         // Qt lays a changed stretch out whole before returning: a paste of a thousand pages would
         // keep the window frozen for the time it takes. Laid out like a newly loaded document,
         // the first screen is done now and the rest follows in short steps between events.
-        forgetAnalysis();
-        layOutWithQt(0, 0, document()->characterCount());
-        m_inBackground = true;
+        layOutAnewInBackground();
     } else if (!sameParagraphs || !runningOnBuildQt() ||
                !layOutInParagraph(document()->findBlock(from), from, oldLength, length)) {
+        const bool layingOut = layoutStatus() < 100;
         forgetAnalysis();
         layOutWithQt(from, oldLength, length);
+        // Qt lays out a change from the place it last noted above it down to the next one below;
+        // in a lazy layout, when the paragraphs past the change are not laid out yet it finds no
+        // place below, passes over all of them and takes the layout for finished. Laid out anew
+        // in the background instead.
+        if (layingOut && layoutStatus() == 100 && !isLaidOut(document()->lastBlock())) {
+            layOutAnewInBackground();
+            laidOutAnew = true;
+        }
     }
     makeRoomAfterChange(from, length, laidOutAnew);
     noteLayoutProgress();
+}
+
+void IncrementalDocumentLayout::layOutAnewInBackground()
+{
+    forgetAnalysis();
+    layOutWithQt(0, 0, document()->characterCount());
+    m_inBackground = true;
 }
 
 bool IncrementalDocumentLayout::layOutInParagraph(const QTextBlock& block, int from, int oldLength,
@@ -259,6 +275,9 @@ void IncrementalDocumentLayout::forgetAnalysis()
 
 void IncrementalDocumentLayout::timerEvent(QTimerEvent* event)
 {
+    // While a lazy layout runs, its only timer is its next step: that waits out the typing.
+    if (layoutStatus() < 100 && m_sinceEdit.isValid() && !m_sinceEdit.hasExpired(TypingPauseMs))
+        return;
     ShiftedTextLayout::timerEvent(event);
     noteLayoutProgress();
 }

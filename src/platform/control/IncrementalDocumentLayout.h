@@ -2,6 +2,8 @@
 
 #include "platform/control/ShiftedTextLayout.h"
 
+#include <QElapsedTimer>
+
 class QTextBlock;
 class QTextFrame;
 
@@ -17,6 +19,8 @@ class QTextFrame;
 //   prove safe goes to Qt's layout.
 // - Qt lays a changed stretch out whole before the change returns. A large change (a paste of a
 //   thousand pages) is laid out in the background instead, like a newly loaded document.
+// - The background layout of a newly loaded document yields to typing: while keys come in
+//   quick succession it waits, so a keystroke is not followed by a step of it before the next.
 class IncrementalDocumentLayout : public ShiftedTextLayout
 {
     Q_OBJECT
@@ -25,6 +29,9 @@ public:
 
     // Paragraphs from this length on keep their lines before an edit.
     static constexpr int LongParagraph = 2000;
+
+    // The background layout waits until the document has been left unchanged this long.
+    static constexpr int TypingPauseMs = 60;
 
     // A change this large is laid out in the background, from the document's start, as a newly
     // loaded document is, instead of all at once before the change returns.
@@ -72,9 +79,12 @@ private:
     bool reflowInPlace(const QTextBlock& block, int from, int oldLength, int length,
                        bool& heightKept);
     void placeParagraphsFrom(const QTextBlock& block);
+    // Lays the whole document out again, the first screen now and the rest in the background.
+    void layOutAnewInBackground();
     void noteLayoutProgress();
     void forgetAnalysis();
     int m_blockCount = 0;
+    QElapsedTimer m_sinceEdit;   // since the last small change: typing
     bool m_inBackground = false; // laying out a large change
     bool m_layingOut = false;    // any lazy layout under way
     qsizetype m_reflowedInPlace = 0;

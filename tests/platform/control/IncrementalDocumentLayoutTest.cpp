@@ -1,6 +1,7 @@
 #include "platform/control/IncrementalDocumentLayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -470,4 +471,39 @@ TEST(IncrementalDocumentLayout, TypingBesideRaisedTextKeepsItsRoomAndMovesNothin
         ASSERT_TRUE(sameLines(linesOf(document), freshWithOurLayout())) << "after edit " << i;
     }
     EXPECT_GT(layout->changesThatMovedNothing() - before, 40);
+}
+
+TEST(IncrementalDocumentLayout, TheBackgroundLayoutWaitsWhileKeysComeAndLeavesNothingOut)
+{
+    QTextDocument document;
+    auto* layout = new IncrementalDocumentLayout(&document);
+    document.setDocumentLayout(layout);
+    document.setPageSize(QSizeF(PageWidth, -1));
+    QSignalSpy caughtUp(layout, &IncrementalDocumentLayout::layoutCaughtUp);
+    QString text;
+    while (text.size() < IncrementalDocumentLayout::LargeChange)
+        text += QStringLiteral("One more short paragraph of text.\n");
+    QTextCursor cursor(&document);
+    cursor.insertText(text);
+    ASSERT_LT(layout->layoutStatus(), 100);
+
+    // A keystroke just above where the background layout stands: the steps due in the pause
+    // after it do not run ...
+    cursor.setPosition(10);
+    QElapsedTimer sinceKey;
+    sinceKey.start();
+    cursor.insertText(QStringLiteral("x"));
+    const int status = layout->layoutStatus();
+    EXPECT_LT(status, 100) << "the paragraphs below are not laid out yet";
+    for (int i = 0; i < 5; ++i) {
+        QTest::qWait(4);
+        if (sinceKey.elapsed() < IncrementalDocumentLayout::TypingPauseMs) {
+            EXPECT_EQ(layout->layoutStatus(), status)
+                << "a step ran " << sinceKey.elapsed() << " ms after the keystroke";
+        }
+    }
+    // ... then the layout goes on to the end, every paragraph as laid out afresh.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caughtUp.count() == 1; }, 20000));
+    EXPECT_TRUE(IncrementalDocumentLayout::isLaidOut(document.lastBlock()));
+    EXPECT_EQ(linesOf(document), freshLinesOf(document));
 }
