@@ -265,17 +265,33 @@ TEST(IncrementalDocumentLayout, ChangesAcrossParagraphsAndRightToLeftTextUseTheW
     EXPECT_EQ(linesOf(d.document), freshLinesOf(d.document));
 }
 
+namespace
+{
+
+// A document of short paragraphs inserted in one large change, laid out in the background.
+struct BackgroundLayout {
+    QTextDocument document;
+    IncrementalDocumentLayout* layout = new IncrementalDocumentLayout(&document);
+    QSignalSpy caughtUp{layout, &IncrementalDocumentLayout::layoutCaughtUp};
+    BackgroundLayout()
+    {
+        document.setDocumentLayout(layout);
+        document.setPageSize(QSizeF(PageWidth, -1));
+        QString text;
+        while (text.size() < IncrementalDocumentLayout::LargeChange)
+            text += QStringLiteral("One more short paragraph of text.\n");
+        QTextCursor(&document).insertText(text);
+    }
+};
+
+} // namespace
+
 TEST(IncrementalDocumentLayout, ALargeChangeIsLaidOutInTheBackgroundWithoutBlockingOnLookups)
 {
-    QTextDocument document;
-    auto* layout = new IncrementalDocumentLayout(&document);
-    document.setDocumentLayout(layout);
-    document.setPageSize(QSizeF(PageWidth, -1));
-    QSignalSpy caughtUp(layout, &IncrementalDocumentLayout::layoutCaughtUp);
-    QString text;
-    while (text.size() < IncrementalDocumentLayout::LargeChange)
-        text += QStringLiteral("One more short paragraph of text.\n");
-    QTextCursor(&document).insertText(text);
+    BackgroundLayout b;
+    QTextDocument& document = b.document;
+    IncrementalDocumentLayout* layout = b.layout;
+    QSignalSpy& caughtUp = b.caughtUp;
 
     // A lookup far down answers from what is laid out instead of laying out everything above.
     const QTextBlock last = document.lastBlock();
@@ -475,16 +491,11 @@ TEST(IncrementalDocumentLayout, TypingBesideRaisedTextKeepsItsRoomAndMovesNothin
 
 TEST(IncrementalDocumentLayout, TheBackgroundLayoutWaitsWhileKeysComeAndLeavesNothingOut)
 {
-    QTextDocument document;
-    auto* layout = new IncrementalDocumentLayout(&document);
-    document.setDocumentLayout(layout);
-    document.setPageSize(QSizeF(PageWidth, -1));
-    QSignalSpy caughtUp(layout, &IncrementalDocumentLayout::layoutCaughtUp);
-    QString text;
-    while (text.size() < IncrementalDocumentLayout::LargeChange)
-        text += QStringLiteral("One more short paragraph of text.\n");
+    BackgroundLayout b;
+    QTextDocument& document = b.document;
+    IncrementalDocumentLayout* layout = b.layout;
+    QSignalSpy& caughtUp = b.caughtUp;
     QTextCursor cursor(&document);
-    cursor.insertText(text);
     ASSERT_LT(layout->layoutStatus(), 100);
 
     // A keystroke just above where the background layout stands: the steps due in the pause
