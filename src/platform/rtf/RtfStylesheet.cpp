@@ -116,8 +116,9 @@ const StyleEntry* findEntry(const QList<StyleEntry>& entries, int number)
 
 const StyleEntry* findSameStyle(const QList<StyleEntry>& entries, const StyleEntry& style)
 {
+    // Names are compared as word processors do: "heading 1" is "Heading 1".
     const auto it = std::find_if(entries.begin(), entries.end(), [&style](const StyleEntry& e) {
-        return e.kind == style.kind && e.name == style.name;
+        return e.kind == style.kind && e.name.compare(style.name, Qt::CaseInsensitive) == 0;
     });
     return it != entries.end() ? &*it : nullptr;
 }

@@ -1185,6 +1185,8 @@ void Writer::writeHeader(std::string& header, bool wholeDocument) const
         const QByteArray tables =
             wholeDocument ? m_groups->tables : carried::stylesheetOf(m_groups->tables);
         header.append(tables.constData(), static_cast<size_t>(tables.size()));
+        if (!wholeDocument && !tables.isEmpty())
+            header += '\n';
     }
     header += m_listTable.tables();
     if (!wholeDocument || !m_groups)

@@ -757,6 +757,14 @@ TEST(RtfCarriedGroups, PastedParagraphsAndRunsNameTheSameStylesInTheirNewDocumen
         << saved.constData();
     EXPECT_EQ(paragraph(fresh, 0).blockFormat().intProperty(docformat::ParagraphStyle), 1);
 
+    // Style names match whatever their case.
+    auto capitalized = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\stylesheet{\\ql Normal;}"
+                               "{\\s4\\b Heading 1;}}\\pard\\par}");
+    QTextCursor start(capitalized.get());
+    rtf::insert(copied, start);
+    EXPECT_EQ(paragraph(*capitalized, 0).blockFormat().intProperty(docformat::ParagraphStyle), 4);
+    EXPECT_EQ(rtf::write(*capitalized).count("eading 1;"), 1);
+
     // Style numbers that name no style of their document are dropped on pasting.
     QTextCursor again(to.get());
     rtf::insert("{\\rtf1\\ansi \\pard\\s7 Loose\\par}", again);
