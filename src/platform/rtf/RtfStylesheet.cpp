@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 namespace carried
@@ -107,29 +108,35 @@ QList<StyleEntry> entriesOf(const QByteArray& tables)
     return out;
 }
 
-const StyleEntry* findEntry(const QList<StyleEntry>& entries, int number)
+// Where a stylesheet's entries are found by number and by kind and name. Names are compared as
+// word processors do: "heading 1" is "Heading 1".
+class StyleIndex
 {
-    const auto it = std::find_if(entries.begin(), entries.end(),
-                                 [number](const StyleEntry& e) { return e.number == number; });
-    return it != entries.end() ? &*it : nullptr;
-}
+public:
+    explicit StyleIndex(const QList<StyleEntry>& entries)
+    {
+        for (const StyleEntry& entry : entries) {
+            m_byNumber.insert(entry.number, &entry);
+            m_byName.insert(nameKey(entry), entry.number);
+            m_last = std::max(m_last, entry.number);
+        }
+    }
+    const StyleEntry* withNumber(int number) const { return m_byNumber.value(number); }
+    // The number of the entry of the same kind and name as `style`, or -1.
+    int numberOfSame(const StyleEntry& style) const { return m_byName.value(nameKey(style), -1); }
+    bool has(int number) const { return m_byNumber.contains(number); }
+    int lastNumber() const { return m_last; }
 
-const StyleEntry* findSameStyle(const QList<StyleEntry>& entries, const StyleEntry& style)
-{
-    // Names are compared as word processors do: "heading 1" is "Heading 1".
-    const auto it = std::find_if(entries.begin(), entries.end(), [&style](const StyleEntry& e) {
-        return e.kind == style.kind && e.name.compare(style.name, Qt::CaseInsensitive) == 0;
-    });
-    return it != entries.end() ? &*it : nullptr;
-}
-
-int firstFreeNumber(const QList<StyleEntry>& entries)
-{
-    int number = 0;
-    for (const StyleEntry& entry : entries)
-        number = std::max(number, entry.number);
-    return number + 1;
-}
+private:
+    static QByteArray nameKey(const StyleEntry& entry)
+    {
+        return QByteArray(entry.kind.data(), qsizetype(entry.kind.size())) + ' ' +
+               entry.name.toLower();
+    }
+    QHash<int, const StyleEntry*> m_byNumber;
+    QHash<QByteArray, int> m_byName;
+    int m_last = 0;
+};
 
 // `tables` with `entries` added at the end of its stylesheet, which is made when there is none.
 QByteArray withEntries(const QByteArray& tables, const QByteArray& entries)
@@ -156,9 +163,11 @@ QByteArray stylesheetOf(const QByteArray& tables)
 void mergeStyles(DocumentGroups& target, const DocumentGroups& source, const QSet<int>& used,
                  Renumbering& renumbering)
 {
-    const QList<StyleEntry> from = entriesOf(source.tables);
-    const QList<StyleEntry> into = entriesOf(target.tables);
-    int free = firstFreeNumber(into);
+    const QList<StyleEntry> fromEntries = entriesOf(source.tables);
+    const QList<StyleEntry> intoEntries = entriesOf(target.tables);
+    const StyleIndex from(fromEntries);
+    const StyleIndex into(intoEntries);
+    int last = into.lastNumber();
     QList<const StyleEntry*> added;
     QList<int> pending(used.begin(), used.end());
     std::sort(pending.begin(), pending.end());
@@ -167,14 +176,16 @@ void mergeStyles(DocumentGroups& target, const DocumentGroups& source, const QSe
         const int number = pending.takeFirst();
         if (renumbering.styles.contains(number))
             continue;
-        const StyleEntry* style = findEntry(from, number);
+        const StyleEntry* style = from.withNumber(number);
         if (!style)
             continue;
-        if (const StyleEntry* same = findSameStyle(into, *style)) {
-            renumbering.styles.insert(number, same->number);
+        if (const int same = into.numberOfSame(*style); same >= 0) {
+            renumbering.styles.insert(number, same);
             continue;
         }
-        renumbering.styles.insert(number, free++);
+        if (last == std::numeric_limits<int>::max())
+            continue; // no number left: the style is not taken over
+        renumbering.styles.insert(number, ++last);
         added.append(style);
         // The styles it names come with it.
         QList<int> named = styleNumbersIn(style->bytes).values();
@@ -184,8 +195,8 @@ void mergeStyles(DocumentGroups& target, const DocumentGroups& source, const QSe
     if (added.isEmpty())
         return;
     // A stylesheet made here begins with the default paragraph style the others are based on.
-    if (!findEntry(into, 0))
-        if (const StyleEntry* normal = findEntry(from, 0))
+    if (!into.has(0))
+        if (const StyleEntry* normal = from.withNumber(0))
             added.prepend(normal);
     QByteArray entries;
     for (const StyleEntry* style : added)

@@ -98,3 +98,36 @@ TEST(RtfHostileInput, NumbersAndTableSizesAreBounded)
     EXPECT_TRUE(d->toRawText().startsWith(QStringLiteral("azz b\x04 c d\x01")) ||
                 d->toRawText().startsWith(QStringLiteral("azz b")));
 }
+
+TEST(RtfHostileInput, PastedStylesheetsAreBoundedInWorkAndNumbers)
+{
+    // Thousands of styles, each paragraph of its own: pasting takes them over in one pass.
+    QByteArray source = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\stylesheet{\\ql Normal;}";
+    QByteArray body;
+    constexpr int Styles = 20000;
+    for (int i = 1; i <= Styles; ++i) {
+        source += "{\\s" + QByteArray::number(i) + "\\sbasedon" + QByteArray::number(i - 1) +
+                  " Style " + QByteArray::number(i) + ";}";
+        body += "\\pard\\s" + QByteArray::number(i) + " p\\par";
+    }
+    source += "}" + body + "}";
+    auto target = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\stylesheet{\\ql Normal;}"
+                          "{\\s5 Style 7;}}\\pard\\par}");
+    QTextCursor cursor(target.get());
+    rtf::insert(source, cursor);
+    EXPECT_EQ(target->findBlockByNumber(6).blockFormat().intProperty(docformat::ParagraphStyle), 5);
+    EXPECT_EQ(target->findBlockByNumber(0).blockFormat().intProperty(docformat::ParagraphStyle), 6);
+    const QByteArray saved = rtf::write(*target);
+    EXPECT_EQ(saved.count("Style 7;"), 1);
+    EXPECT_EQ(saved.count("Style 20000;"), 1);
+
+    // A target whose styles use the last number there is takes no more; nothing overflows.
+    auto full = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\stylesheet{\\ql Normal;}"
+                        "{\\s2147483647 Last;}}\\pard\\par}");
+    QTextCursor end(full.get());
+    rtf::insert("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\stylesheet{\\ql Normal;}{\\s1 New;}}"
+                "\\pard\\s1 x\\par}",
+                end);
+    EXPECT_FALSE(full->firstBlock().blockFormat().hasProperty(docformat::ParagraphStyle));
+    EXPECT_FALSE(rtf::write(*full).contains("New;"));
+}
