@@ -623,8 +623,11 @@ void Writer::closeTextBox()
 void Writer::writeParagraphStart(const QTextBlock& block, const std::string& tableWords)
 {
     const QTextBlockFormat f = block.blockFormat();
-    const bool inBox =
-        tableWords.empty() ? (writeSectionAndTextBox(f), false) : writeTextBoxInCell(f, tableWords);
+    bool inBox = false;
+    if (tableWords.empty())
+        writeSectionAndTextBox(f);
+    else
+        inBox = writeTextBoxInCell(f, tableWords);
     m_body += "\\pard";
     if (!inBox)
         m_body += tableWords;
