@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QUrl>
 #include <QtGui/private/qfont_p.h>
 
@@ -93,10 +95,14 @@ qreal documentEnd(const QTextDocument& document)
     return document.documentLayout()->documentSize().height();
 }
 
-// Where the paragraph at `position` begins on the long page: the top of its first line.
+// Where the paragraph at `position` begins on the long page: the top of its first line, or of its
+// table when it is the first paragraph of a table in the document's frame.
 qreal topOfParagraph(const QTextDocument& document, int position)
 {
-    const QTextLayout* layout = document.findBlock(position).layout();
+    const QTextBlock block = document.findBlock(position);
+    if (QTextTable* table = documentprinting::tableBegunBy(document, block))
+        return document.documentLayout()->frameBoundingRect(table).top();
+    const QTextLayout* layout = block.layout();
     return layout->position().y() + (layout->lineCount() > 0 ? layout->lineAt(0).y() : 0);
 }
 
@@ -211,6 +217,15 @@ void drawPageNumber(QPainter& painter, const QFont& font, QPointF at, qsizetype 
 
 namespace documentprinting
 {
+
+QTextTable* tableBegunBy(const QTextDocument& document, const QTextBlock& block)
+{
+    QTextTable* table = QTextCursor(block).currentTable();
+    return table && table->parentFrame() == document.rootFrame() &&
+                   table->firstPosition() == block.position()
+               ? table
+               : nullptr;
+}
 
 std::unique_ptr<QTextDocument> printedClone(const QTextDocument& document)
 {

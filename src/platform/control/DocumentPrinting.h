@@ -12,7 +12,9 @@ class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
 class QPrinter;
+class QTextBlock;
 class QTextDocument;
+class QTextTable;
 class ShiftedTextLayout;
 
 // Printing a document the way the editor shows it: laid out in one long page with room for
@@ -24,6 +26,10 @@ namespace documentprinting
 // high: a page ends before the first line that would cross its bottom, and a paragraph that asks
 // for a page break before or after it gets one. Only a line or table taller than a page is cut.
 QList<qreal> pageStarts(const QTextDocument& document, qreal height);
+
+// The table directly in the document's frame whose first paragraph `block` is; none when it is
+// not the first paragraph of such a table.
+QTextTable* tableBegunBy(const QTextDocument& document, const QTextBlock& block);
 
 // A copy of `document` made for printing, with the images its text shows.
 std::unique_ptr<QTextDocument> printedClone(const QTextDocument& document);

@@ -24,6 +24,14 @@ std::optional<QPageLayout> sectionLayout(const pagesetup::PageSetup& documentPag
     return pagesetup::pageLayoutFor(page);
 }
 
+// Whether the paragraph stands directly in the document's frame, or begins a table that does:
+// where a printed part can begin.
+bool beginsInDocumentsFrame(const QTextDocument& document, const QTextBlock& block)
+{
+    return QTextCursor(block).currentFrame() == document.rootFrame() ||
+           tableBegunBy(document, block);
+}
+
 } // namespace
 
 std::vector<Part> sectionParts(const QTextDocument& document, const pagesetup::PageSetup& page)
@@ -37,8 +45,7 @@ std::vector<Part> sectionParts(const QTextDocument& document, const pagesetup::P
         const int section = format.intProperty(carried::SectionNumber);
         const bool begins = format.hasProperty(carried::SectionWords) && section != lastSection;
         lastSection = section;
-        if (!begins || block.position() == 0 ||
-            QTextCursor(block).currentFrame() != document.rootFrame())
+        if (!begins || block.position() == 0 || !beginsInDocumentsFrame(document, block))
             continue;
         const QByteArray words = format.property(carried::SectionWords).toByteArray();
         if (pagesetup::sectionBeginsPage(words))

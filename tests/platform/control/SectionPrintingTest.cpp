@@ -294,3 +294,20 @@ TEST(SectionPrinting, AFileOfManyPageWidthsIsLaidOutForAFewAndPrintsTheRestOnThe
         }
     }
 }
+
+TEST(SectionPrinting, ASectionThatBeginsWithATablePrintsItOnItsOwnPaper)
+{
+    QTemporaryDir dir;
+    const std::vector<Page> pages =
+        printed("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\paperw12240\\paperh15840 First section\\par"
+                "\\sect\\sectd\\lndscpsxn\\pgwsxn16838\\pghsxn11906"
+                "\\trowd\\cellx3000\\cellx6000\\pard\\intbl A1\\cell\\pard\\intbl B1\\cell\\row"
+                "\\pard After the table\\par}",
+                dir.filePath(QStringLiteral("table.pdf")));
+    ASSERT_EQ(pages.size(), 2u);
+    expectPaper(pages[0], Letter);
+    EXPECT_FALSE(pages[0].text.contains(QStringLiteral("A1")));
+    expectPaper(pages[1], A4Landscape);
+    EXPECT_TRUE(pages[1].text.contains(QStringLiteral("A1")));
+    EXPECT_TRUE(pages[1].text.contains(QStringLiteral("After the table")));
+}
