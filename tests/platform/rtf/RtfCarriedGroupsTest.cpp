@@ -66,6 +66,15 @@ QByteArray resave(const QByteArray& rtf)
     return rtf::write(*readRtf(rtf));
 }
 
+// Pastes `rtf` at the end of `document`; the cursor stays after the pasted text.
+QTextCursor pasteAtEnd(QTextDocument& document, const QByteArray& rtf)
+{
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    rtf::insert(rtf, cursor);
+    return cursor;
+}
+
 } // namespace
 
 TEST(RtfCarriedGroups, DocumentLevelGroupsAreWrittenBackAsRead)
@@ -666,9 +675,7 @@ TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
     auto to = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f7 Courier;}}"
                       "{\\colortbl;\\red0\\green255\\blue0;\\red9\\green9\\blue9;}"
                       "a{\\*\\bkmkstart b}b{\\*\\bkmkend b}\\par}");
-    QTextCursor cursor(to.get());
-    cursor.movePosition(QTextCursor::End);
-    rtf::insert(copied, cursor);
+    pasteAtEnd(*to, copied);
 
     const auto groups = carried::documentGroups(*to);
     ASSERT_TRUE(groups);
@@ -690,9 +697,7 @@ TEST(RtfCarriedGroups, PastedGroupsNameTheSameFontsAndColoursInTheirNewDocument)
 
     // Pasting into the same document changes nothing.
     const QByteArray before = rtf::write(*from);
-    QTextCursor end(from.get());
-    end.movePosition(QTextCursor::End);
-    rtf::insert(copied, end);
+    pasteAtEnd(*from, copied);
     EXPECT_EQ(rtf::write(*from).count("{\\footnote \\pard\\plain\\f7 {\\cf2 Blue}"), 2)
         << before.constData();
 }
@@ -714,9 +719,7 @@ TEST(RtfCarriedGroups, PastedParagraphsAndRunsNameTheSameStylesInTheirNewDocumen
     auto to = readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}"
                       "{\\stylesheet{\\ql Normal;}{\\s1\\sa240 Body Text;}{\\s2\\i Quote;}}"
                       "\\pard\\s2 Quoted\\par\\pard\\par}");
-    QTextCursor cursor(to.get());
-    cursor.movePosition(QTextCursor::End);
-    rtf::insert(copied, cursor);
+    QTextCursor cursor = pasteAtEnd(*to, copied);
 
     ASSERT_EQ(paragraphs(*to), QStringList({"Quoted", "Title", "Bold text\uFFFC", ""}));
     EXPECT_EQ(paragraph(*to, 1).blockFormat().intProperty(docformat::ParagraphStyle), 3)
@@ -740,9 +743,7 @@ TEST(RtfCarriedGroups, PastedParagraphsAndRunsNameTheSameStylesInTheirNewDocumen
     EXPECT_EQ(saved.count("heading 1;"), 1);
     EXPECT_EQ(saved.count("Strong;"), 1);
     const QByteArray before = rtf::write(*from);
-    QTextCursor end(from.get());
-    end.movePosition(QTextCursor::End);
-    rtf::insert(copied, end);
+    pasteAtEnd(*from, copied);
     const QByteArray after = rtf::write(*from);
     EXPECT_EQ(after.count("\\pard\\s1\\"), 2) << after.constData();
     EXPECT_EQ(after.left(after.indexOf("\\pard")), before.left(before.indexOf("\\pard")))
