@@ -42,9 +42,8 @@ std::vector<Part> sectionParts(const QTextDocument& document, const pagesetup::P
     int lastSection = 0;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QTextBlockFormat format = block.blockFormat();
-        const int section = format.intProperty(carried::SectionNumber);
-        const bool begins = format.hasProperty(carried::SectionWords) && section != lastSection;
-        lastSection = section;
+        const bool begins = carried::beginsSection(format, lastSection);
+        lastSection = format.intProperty(carried::SectionNumber);
         if (!begins || block.position() == 0 || !beginsInDocumentsFrame(document, block))
             continue;
         const QByteArray words = format.property(carried::SectionWords).toByteArray();

@@ -53,6 +53,13 @@ constexpr int SectionWords = QTextFormat::UserProperty + 55;
 // first one keeps the same number and does not begin another section.
 constexpr int SectionNumber = QTextFormat::UserProperty + 59;
 
+// Whether a paragraph with format `f` begins a section, after a paragraph of section `previous`:
+// it carries section words under a number of its own.
+inline bool beginsSection(const QTextFormat& f, int previous)
+{
+    return f.hasProperty(SectionWords) && f.intProperty(SectionNumber) != previous;
+}
+
 // Paragraph properties of the paragraphs of a text box: the shape's bytes before and after its
 // text (`{\shp{\*\shpinst ... {\shptxt ` and `}}`, one QByteArray each; an old drawing object's
 // `{\*\do ... {\dptxbxtext ` and its rest alike) and a number that tells one box from

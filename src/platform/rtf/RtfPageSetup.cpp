@@ -1,12 +1,12 @@
 #include "platform/rtf/RtfPageSetup.h"
 
+#include "platform/rtf/RtfTokenizer.h"
+
 #include <QMarginsF>
 #include <QPageSize>
 #include <QSizeF>
 
 #include <algorithm>
-#include <cctype>
-#include <limits>
 #include <vector>
 
 namespace pagesetup
@@ -89,33 +89,16 @@ void appendWords(std::string& out, const PageSetup& page, bool section,
     }
 }
 
-// Calls `each(name, hasParam, param)` for every control word in `words`: a backslash, its letters
-// and an optional signed number, which saturates at the range of int. Other bytes are passed over.
+// Calls `each(name, hasParam, param)` for every control word in `words`, as the RTF tokenizer
+// reads them (names bounded, numbers clamped); other tokens are passed over.
 template <typename Each> void forEachWord(const QByteArray& words, Each each)
 {
-    constexpr size_t MaxNameLength = 32;
-    const std::string_view text(words.constData(), static_cast<size_t>(words.size()));
-    const auto isLetter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
-    const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
-    size_t at = 0;
-    while ((at = text.find('\\', at)) != std::string_view::npos) {
-        const size_t nameStart = ++at;
-        while (at < text.size() && isLetter(text[at]))
-            ++at;
-        const std::string_view name = text.substr(nameStart, at - nameStart);
-        const bool negative = at + 1 < text.size() && text[at] == '-' && isDigit(text[at + 1]);
-        if (negative)
-            ++at;
-        const bool hasParam = at < text.size() && isDigit(text[at]);
-        long long value = 0;
-        for (; at < text.size() && isDigit(text[at]); ++at)
-            value = std::min<long long>(value * 10 + (text[at] - '0'),
-                                        std::numeric_limits<int>::max() + 1LL);
-        value = std::clamp<long long>(negative ? -value : value, std::numeric_limits<int>::min(),
-                                      std::numeric_limits<int>::max());
-        if (!name.empty() && name.size() <= MaxNameLength)
-            each(name, hasParam, static_cast<int>(value));
-    }
+    rtf::Tokenizer tokens(words.constData(), static_cast<size_t>(words.size()));
+    rtf::Token token;
+    for (tokens.next(token); token.type != rtf::TokenType::End; tokens.next(token))
+        if (token.type == rtf::TokenType::Word && token.length <= rtf::Tokenizer::MaxWordLength)
+            each(std::string_view(token.data, static_cast<size_t>(token.length)), token.hasParam,
+                 token.param);
 }
 
 } // namespace

@@ -575,14 +575,13 @@ void Writer::writeSectionAndTextBox(const QTextBlockFormat& f)
 // Before a paragraph of the body or a table: the section it begins starts.
 void Writer::writeSectionStart(const QTextBlockFormat& f)
 {
-    const int section = f.intProperty(carried::SectionNumber);
-    if (f.hasProperty(carried::SectionWords) && section != m_lastSection) {
+    if (carried::beginsSection(f, m_lastSection)) {
         const QByteArray words = f.property(carried::SectionWords).toByteArray();
         m_body += "\\sect\\sectd";
         m_body.append(words.constData(), static_cast<size_t>(words.size()));
         m_body += '\n';
     }
-    m_lastSection = section;
+    m_lastSection = f.intProperty(carried::SectionNumber);
 }
 
 // Before a paragraph of a table cell: the text box it is not part of ends; the text box it is
